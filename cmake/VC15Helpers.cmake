@@ -1,0 +1,57 @@
+# Shared build helpers.
+
+function(vc15_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+  endif()
+  if(VC15_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                             -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# Adds library sources to vc15_core. Files named *_sse2.cpp / *_avx2.cpp get
+# the instruction-set flags of their suffix and nothing else does, so no
+# other code can use instructions the processor may lack. SIMD files are only
+# compiled on x86.
+function(vc15_sources)
+  foreach(src IN LISTS ARGN)
+    get_filename_component(abs ${src} ABSOLUTE)
+    if(abs MATCHES "_(sse2|avx2)\\.cpp$")
+      if(NOT VC15_X86)
+        continue()
+      endif()
+      if(NOT MSVC)
+        if(abs MATCHES "_sse2\\.cpp$")
+          set_source_files_properties(${abs} PROPERTIES COMPILE_OPTIONS "-msse2")
+        else()
+          set_source_files_properties(${abs} PROPERTIES COMPILE_OPTIONS "-mavx2")
+        endif()
+      endif()
+    endif()
+    target_sources(vc15_core PRIVATE ${abs})
+  endforeach()
+endfunction()
+
+# System libraries the library needs on each platform.
+function(vc15_link_platform target)
+  if(WIN32)
+    target_link_libraries(${target} PRIVATE ddraw dxguid gdi32 user32)
+    if(NOT MSVC)
+      # The DLL must depend on nothing but system DLLs.
+      target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    endif()
+  endif()
+endfunction()
+
+# Windows DLL specifics (module-definition file, version resource) live in
+# cmake/VC15Windows.cmake.
+function(vc15_windows_dll target)
+  include(VC15Windows OPTIONAL RESULT_VARIABLE found)
+  if(found AND COMMAND vc15_windows_dll_setup)
+    vc15_windows_dll_setup(${target})
+  endif()
+endfunction()

@@ -1,0 +1,444 @@
+/*
+ * VexaCanvas15 -- a 16-bit software canvas with clipped, effect-capable
+ * span-list and raw-image blits, DirectDraw 7 / Direct3D 7 set-up helpers,
+ * pixel converters and a 24-bit BMP loader.
+ *
+ * This is the one header a host includes.
+ *
+ * Conventions
+ *   - Canvas operations return 0 for success and -1 for failure; AddRef and
+ *     Release return the reference count. vdx creation and enumeration
+ *     functions return 0 or -1 (vdxSetColorKey passes the platform's result
+ *     on); vdxFillColor and imgLoadBMP return a one-byte boolean.
+ *   - Free functions are extern "C", cdecl, exported under their plain names.
+ *   - Nothing throws. Records passed in are read during the call only.
+ *   - Ownership: the canvas owns its pixels and depth plane; images, span
+ *     data, DrawEffect and DepthParams belong to the host. Enumeration nodes
+ *     belong to the host once appended to its list (destroy them with
+ *     vcDeleteNode or `delete`, see CListNode). The BMP pixel block belongs to
+ *     the caller and must be released with imgFreeBMP.
+ *   - Threads: AddRef/Release are atomic; every other call on one canvas (and
+ *     every call that allocates) must come from one thread at a time.
+ *
+ * Choices where the behaviour is not fixed by the canvas's rules
+ *   - CreateInstance returns null when no memory can be had.
+ *   - Create whose pixel buffer cannot be allocated (or whose width * height
+ *     is negative or too large to address) returns 0 and leaves a canvas of
+ *     size 0 x 0 without pixels; Draw and FillRect on it write nothing (Draw
+ *     returns -1). A depth plane that cannot be allocated is simply absent.
+ *   - Draw returns -1 and draws nothing when: image and effect are both null;
+ *     the canvas has no pixels; a depth effect or the plane-clearing request
+ *     meets a canvas without a depth plane.
+ *   - EFFECT_SOFT_EDGE: a record of count 0 on the unclipped path draws
+ *     nothing.
+ *   - EFFECT_DEPTH_ALPHA: levels above 256 are clamped to 256, as the alpha
+ *     effect does, so no channel spills into its neighbour.
+ *   - Sprite positions are compared exactly (no 32-bit wrap-around), so a
+ *     position near the integer limits is clipped, never wrapped inside.
+ */
+#ifndef VEXACANVAS15_H
+#define VEXACANVAS15_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+#else
+#include "VexaCanvas15_ddraw.h"
+#endif
+
+/* ---- Version ------------------------------------------------------------ */
+#define VC15_VERSION_MAJOR 1
+#define VC15_VERSION_MINOR 0
+#define VC15_VERSION_PATCH 0
+
+/* ---- Linkage ------------------------------------------------------------ */
+#if defined(_WIN32)
+#define VC15_CALL __cdecl
+#if defined(VC15_BUILDING_LIBRARY)
+#define VC15_API /* exports come from the module-definition file */
+#else
+#define VC15_API __declspec(dllimport)
+#endif
+#else
+#define VC15_CALL
+#define VC15_API __attribute__((visibility("default")))
+#endif
+
+/*
+ * Destructor slot. A host built with MSVC expects a class whose only virtual
+ * operation is its destructor to have exactly one table slot: the scalar
+ * deleting destructor, taking an unsigned flags argument (bit 0: free the
+ * memory). GCC on Windows would give a virtual destructor two slots, so
+ * there the classes below declare that one slot explicitly instead. With
+ * MSVC-compatible compilers and on other platforms the natural virtual
+ * destructor is used.
+ */
+#if defined(_WIN32) && !defined(_MSC_VER)
+#define VC15_EXPLICIT_DELETING_SLOT 1
+#define VC15_VIRTUAL_DESTRUCTOR(T)                                 \
+    virtual void* vcDeletingDestructor(unsigned int flags) {       \
+        this->~T();                                                \
+        if (flags & 1u) ::operator delete(static_cast<void*>(this)); \
+        return this;                                               \
+    }                                                              \
+    ~T()
+#else
+#define VC15_EXPLICIT_DELETING_SLOT 0
+#define VC15_VIRTUAL_DESTRUCTOR(T) virtual ~T()
+#endif
+
+/* ---- Constants ---------------------------------------------------------- */
+#define VC15_IID_CANVAS 0x882C5413u   /* ICanvas   */
+#define VC15_IID_CANVAS15 0x8841051Bu /* ICanvas15 */
+
+#define CANVAS_DEPTHPLANE 0x10u
+
+#define IMAGE_DRAWABLE 0x10000000u
+#define IMAGE_SPANLIST 0x10000002u
+#define IMAGE_RAW16 0x10000004u
+
+#define EFFECT_ALPHA 8u
+#define EFFECT_SOFT_EDGE 16u
+#define EFFECT_DEPTH 4096u
+#define EFFECT_DEPTH_ALPHA 8192u
+
+#define DEPTH_WRITE 0x1u
+#define DEPTH_CLEAR 0x10000u
+#define DEPTH_CLEAR_VALUE 0x20000u
+
+#define FORMAT_RGB888 7u
+
+/* ---- Records shared with the canvas ------------------------------------- */
+struct ClipRect {
+    int32_t left;   /* first column drawn */
+    int32_t top;    /* first row drawn */
+    int32_t right;  /* one past the last column drawn */
+    int32_t bottom; /* one past the last row drawn */
+};
+
+struct CanvasDesc {
+    uint32_t flags; /* CANVAS_DEPTHPLANE: give the canvas a depth plane */
+    int32_t width;
+    int32_t height;
+};
+
+struct FillRectDesc {
+    uint8_t color[3]; /* R, G, B: their top five bits become RGB555 */
+    uint8_t pad;
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+};
+
+class CSpanImage;
+
+struct DepthParams {
+    uint32_t flags; /* DEPTH_WRITE | DEPTH_CLEAR | DEPTH_CLEAR_VALUE | low byte */
+    uint8_t bias;   /* added to every depth sample */
+    CSpanImage* depthImage;
+};
+
+struct DrawEffect {
+    uint32_t code; /* EFFECT_* (compared for equality) */
+    uint16_t reserved;
+    uint16_t level; /* 0..256: source weight in 256ths */
+    DepthParams* params;
+};
+
+/* Packed span record: header of every span in a span-list image's stream,
+ * followed by `count` elements (16-bit pixels, or 8-bit depth samples). */
+#pragma pack(push, 1)
+struct SpanRecord {
+    uint16_t x;     /* first column, from the image's left edge */
+    uint16_t y;     /* row, from the image's top edge */
+    uint32_t count; /* number of elements that follow */
+};
+#pragma pack(pop)
+
+/* ---- List nodes --------------------------------------------------------- */
+class CNodeList;
+
+/* Base of every intrusive list node. Nodes the library makes (enumeration
+ * results) are freed by the library's allocator when destroyed through the
+ * table: use `delete node` (MSVC hosts, Linux) or vcDeleteNode(node). */
+class CListNode {
+public:
+    CListNode() : prev(nullptr), next(nullptr), owner(nullptr) {}
+    VC15_VIRTUAL_DESTRUCTOR(CListNode) {}
+
+    CListNode* prev;
+    CListNode* next;
+    CNodeList* owner;
+};
+
+/* List header, owned by the host; start with all fields 0. */
+class CNodeList {
+public:
+    int32_t GetCount() const { return count; }
+
+    int32_t count;
+    CListNode* head;
+    CListNode* tail;
+};
+
+/* Destroys a node through its table (frees it with the allocator that made
+ * it), whatever compiler built the host. Does not unlink it. */
+inline void vcDeleteNode(CListNode* node) {
+    if (!node) return;
+#if VC15_EXPLICIT_DELETING_SLOT
+    node->vcDeletingDestructor(1u);
+#else
+    delete node;
+#endif
+}
+
+/* ---- Image records ------------------------------------------------------ */
+class CImage {
+public:
+    CImage() : kind(0), width(0), height(0), attr(0) {}
+    VC15_VIRTUAL_DESTRUCTOR(CImage) {}
+
+    uint32_t kind;  /* IMAGE_SPANLIST or IMAGE_RAW16 */
+    int32_t width;  /* box width in pixels, never negative */
+    int32_t height; /* box height in rows, never negative */
+    uint32_t attr;  /* 1 in a new span-list image; not read by drawing */
+};
+
+/* Span-list image: `spanCount` packed records in `spans`. `spans` is owned by
+ * the image and released with delete[] by Clear(): allocate it with new[]. */
+class CSpanImage : public CImage {
+public:
+    CSpanImage() : spanCount(0), reserved(0), spans(nullptr) {
+        kind = IMAGE_SPANLIST;
+        attr = 1;
+    }
+    VC15_VIRTUAL_DESTRUCTOR(CSpanImage) { Clear(); }
+
+    void Clear() {
+        delete[] spans;
+        spans = nullptr;
+        reserved = 0;
+        spanCount = 0;
+        attr = 1;
+        width = 0;
+        height = 0;
+    }
+
+    uint32_t spanCount;
+    uint32_t reserved;
+    uint8_t* spans;
+};
+
+/* Raw image record: `height` rows of exactly `width` 16-bit pixels. The
+ * pixels belong to the host; the library only reads them. */
+class CRawImage : public CImage {
+public:
+    CRawImage() : pixels(nullptr) { kind = IMAGE_RAW16; }
+    VC15_VIRTUAL_DESTRUCTOR(CRawImage) {}
+
+    uint16_t* pixels;
+};
+
+/* One span described by reference. `pixels` is owned by the node (released
+ * with free()) unless set to null before the node is destroyed. */
+class CSpanNode : public CListNode {
+public:
+    CSpanNode() : x(0), y(0), count(0), pixels(nullptr) {}
+    VC15_VIRTUAL_DESTRUCTOR(CSpanNode) {
+        if (pixels) ::free(pixels);
+    }
+
+    uint16_t x;
+    uint16_t y;
+    uint32_t count;
+    uint16_t* pixels;
+};
+
+/* ---- Enumeration nodes (filled by the vdxGet... functions) -------------- */
+class CDDrawDriverNode : public CListNode {
+public:
+    CDDrawDriverNode() : monitor(nullptr) {
+        ::memset(name, 0, sizeof name);
+        ::memset(description, 0, sizeof description);
+        ::memset(&guid, 0, sizeof guid);
+        ::memset(&caps, 0, sizeof caps);
+    }
+    VC15_VIRTUAL_DESTRUCTOR(CDDrawDriverNode) {}
+
+    char name[64];
+    char description[64];
+    GUID guid; /* all zero for the driver reported without a GUID */
+    DDCAPS caps;
+    HMONITOR monitor;
+};
+
+class CDisplayModeNode : public CListNode {
+public:
+    CDisplayModeNode() { ::memset(&mode, 0, sizeof mode); }
+    VC15_VIRTUAL_DESTRUCTOR(CDisplayModeNode) {}
+
+    DDSURFACEDESC2 mode;
+};
+
+class CZBufferFormatNode : public CListNode {
+public:
+    CZBufferFormatNode() { ::memset(&format, 0, sizeof format); }
+    VC15_VIRTUAL_DESTRUCTOR(CZBufferFormatNode) {}
+
+    DDPIXELFORMAT format;
+};
+
+class CD3DDeviceNode : public CListNode {
+public:
+    CD3DDeviceNode() {
+        ::memset(name, 0, sizeof name);
+        ::memset(description, 0, sizeof description);
+        ::memset(&desc, 0, sizeof desc);
+    }
+    VC15_VIRTUAL_DESTRUCTOR(CD3DDeviceNode) {}
+
+    char name[64];
+    char description[64];
+    D3DDEVICEDESC7 desc;
+};
+
+/* ---- Interfaces --------------------------------------------------------- */
+class VC15_API IVUnknown {
+public:
+    IVUnknown();
+    IVUnknown(const IVUnknown& other);
+    IVUnknown& operator=(const IVUnknown& other);
+
+    virtual int32_t QueryInterface(uint32_t iid, void** out) = 0; /* slot 0 */
+    virtual uint32_t AddRef() = 0;                                /* slot 1 */
+    virtual uint32_t Release() = 0;                               /* slot 2 */
+};
+
+class VC15_API ICanvas : public IVUnknown {
+public:
+    ICanvas();
+    ICanvas(const ICanvas& other);
+    ICanvas& operator=(const ICanvas& other);
+
+    virtual int32_t Create(const CanvasDesc* desc) = 0;                                        /* 3 */
+    virtual int32_t FillRect(const FillRectDesc* desc) = 0;                                    /* 4 */
+    virtual int32_t SetClipRect(const ClipRect* rect) = 0;                                     /* 5 */
+    virtual int32_t Draw(int32_t x, int32_t y, const CImage* image, const DrawEffect* effect) = 0; /* 6 */
+    virtual int32_t GetBuffer(uint16_t** out) = 0;                                             /* 7 */
+    virtual int32_t CopyToSurface(IDirectDrawSurface7* surface) = 0;                           /* 8 */
+    virtual int32_t GetWidth() = 0;                                                            /* 9 */
+    virtual int32_t GetHeight() = 0;                                                           /* 10 */
+};
+
+/* Same table as ICanvas. */
+class VC15_API ICanvas15 : public ICanvas {
+public:
+    ICanvas15();
+    ICanvas15(const ICanvas15& other);
+    ICanvas15& operator=(const ICanvas15& other);
+};
+
+/* Not implemented by this library: exported as abstract classes only. */
+class VC15_API IVFile32 : public IVUnknown {
+public:
+    IVFile32();
+    IVFile32(const IVFile32& other);
+    IVFile32& operator=(const IVFile32& other);
+
+    virtual int32_t Open(const char* path, uint32_t mode) = 0;
+    virtual int32_t Close() = 0;
+    virtual int32_t Read(void* buffer, uint32_t bytes) = 0;
+    virtual int32_t Write(const void* buffer, uint32_t bytes) = 0;
+    virtual int32_t Seek(int32_t offset, uint32_t origin) = 0;
+    virtual int32_t Tell() = 0;
+    virtual int32_t GetSize() = 0;
+    virtual int32_t Flush() = 0;
+};
+
+class VC15_API IVFont : public IVUnknown {
+public:
+    IVFont();
+    IVFont(const IVFont& other);
+    IVFont& operator=(const IVFont& other);
+
+    virtual int32_t Load(const char* path) = 0;
+    virtual int32_t Unload() = 0;
+    virtual int32_t SetHeight(int32_t pixels) = 0;
+    virtual int32_t GetHeight() = 0;
+    virtual int32_t SetColor(uint16_t pixel) = 0;
+    virtual int32_t MeasureText(const char* text) = 0;
+    virtual int32_t RenderText(ICanvas* canvas, int32_t x, int32_t y, const char* text) = 0;
+    virtual int32_t GetGlyphWidth(uint32_t character) = 0;
+    virtual int32_t SetSpacing(int32_t pixels) = 0;
+};
+
+/* ---- BMP loader record -------------------------------------------------- */
+struct ImgData {
+    uint8_t* pixels; /* top-down rows of R,G,B; release with imgFreeBMP */
+    int32_t width;
+    int32_t height;
+    uint32_t reserved1;
+    uint32_t format; /* FORMAT_RGB888 */
+    uint32_t reserved2;
+};
+
+/* ---- Exported functions ------------------------------------------------- */
+extern "C" {
+
+/* Canvas factory: a canvas with a count of 1, or null without memory. */
+VC15_API ICanvas15* VC15_CALL CreateInstance(void);
+
+/* Pixel converters: count pixels from src to dst; count <= 0 does nothing.
+ * dst may equal src. */
+VC15_API void VC15_CALL RGB555_RGB565(uint16_t* dst, const uint16_t* src, int32_t count);
+VC15_API void VC15_CALL RGB565_RGB555(uint16_t* dst, const uint16_t* src, int32_t count);
+VC15_API void VC15_CALL RGB888_RGB565(uint16_t* dst, const uint8_t* src, int32_t count);
+VC15_API void VC15_CALL RGB888_RGB555(uint16_t* dst, const uint8_t* src, int32_t count);
+VC15_API void VC15_CALL RGBA8888_ARGB1555(uint16_t* dst, const uint8_t* src, int32_t count);
+VC15_API void VC15_CALL RGBA8888_ARGB4444(uint16_t* dst, const uint8_t* src, int32_t count);
+
+/* BMP loader. True when the record was filled; the record is untouched on
+ * false. Release the pixel block with imgFreeBMP. */
+VC15_API bool VC15_CALL imgLoadBMP(const char* filename, ImgData* record);
+/* Frees record->pixels (null allowed) and sets it to null. */
+VC15_API void VC15_CALL imgFreeBMP(ImgData* record);
+
+/* DirectDraw enumeration into host-owned lists: 0, or -1 when the platform's
+ * enumeration call failed. */
+VC15_API int32_t VC15_CALL vdxGetDDrawDrivers(uint32_t flags, CNodeList* list);
+VC15_API int32_t VC15_CALL vdxGetVideoModes(IDirectDraw7* ddraw, CNodeList* list);
+VC15_API int32_t VC15_CALL vdxGetZBufferFormats(IDirect3D7* d3d, CD3DDeviceNode* device, CNodeList* list);
+VC15_API int32_t VC15_CALL vdxGetD3DDrivers(IDirect3D7* d3d, CNodeList* list);
+
+/* Creation: 0, or -1 as soon as a platform call failed. */
+VC15_API int32_t VC15_CALL vdxCreateDDraw(CDDrawDriverNode* driver, IDirectDraw7** out);
+VC15_API int32_t VC15_CALL vdxCreateFrameBufferExclusive(IDirectDraw7* ddraw, uint32_t backBufferCount,
+                                                         IDirectDrawSurface7** primary,
+                                                         IDirectDrawSurface7** backBuffer);
+VC15_API int32_t VC15_CALL vdxCreateFrameBufferNormal(IDirectDraw7* ddraw, IDirectDrawSurface7** primary);
+VC15_API int32_t VC15_CALL vdxCreateOffScreenSurface(IDirectDraw7* ddraw, IDirectDrawSurface7** out, uint32_t width,
+                                                     uint32_t height, uint8_t videoMemory);
+VC15_API int32_t VC15_CALL vdxCreateZBuffer(IDirectDraw7* ddraw, IDirectDrawSurface7** out,
+                                            CZBufferFormatNode* format, uint32_t width, uint32_t height);
+VC15_API int32_t VC15_CALL vdxCreateD3D(IDirectDraw7* ddraw, IDirect3D7** out);
+VC15_API int32_t VC15_CALL vdxCreateD3DDevice(IDirect3D7* d3d, const GUID* deviceClass, IDirectDrawSurface7* target,
+                                              IDirect3DDevice7** out);
+
+/* Colours. */
+VC15_API uint32_t VC15_CALL vdxColorMatch(IDirectDrawSurface7* surface, COLORREF color);
+VC15_API HRESULT VC15_CALL vdxSetColorKey(IDirectDrawSurface7* surface, COLORREF color);
+VC15_API bool VC15_CALL vdxFillColor(IDirectDrawSurface7* surface, uint8_t red, uint8_t green, uint8_t blue);
+
+/* Message for a DirectDraw result code; "0" for unknown codes. Never null. */
+VC15_API const char* VC15_CALL vdxDirectDrawErrorCode(HRESULT code);
+
+} /* extern "C" */
+
+#endif /* VEXACANVAS15_H */
