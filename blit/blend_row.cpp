@@ -1,0 +1,163 @@
+#include "blit/blend_row.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "blit/blend_row_internal.h"
+
+#if defined(VC15_HAVE_X86_SIMD)
+#if defined(_MSC_VER)
+#include <intrin.h>
+#else
+#include <cpuid.h>
+#endif
+#endif
+
+namespace vc15 {
+
+namespace {
+
+// Pixels are read and written through memcpy, so neither run needs any
+// alignment.
+inline uint16_t Load(const uint16_t* p) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+
+inline void Store(uint16_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+
+// One channel of the lane formula, in the 16-bit unsigned arithmetic of a
+// lane: t = (s + 64) - d lies in 33..95, so the saturating subtraction never
+// saturates and t * L (at most 95 * 256) never wraps.
+inline uint16_t LaneChannel(uint16_t s, uint16_t d, uint16_t L) {
+    uint16_t t = static_cast<uint16_t>(s + 64 - d);
+    t = static_cast<uint16_t>(t * L);
+    t = static_cast<uint16_t>(t >> 8);
+    return static_cast<uint16_t>(t + d - (L >> 2));
+}
+
+constexpr uint16_t kKey = 0x0040;
+
+#if defined(VC15_HAVE_X86_SIMD)
+void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
+#if defined(_MSC_VER)
+    int regs[4];
+    __cpuidex(regs, static_cast<int>(leaf), static_cast<int>(sub));
+    for (int i = 0; i < 4; ++i) r[i] = static_cast<uint32_t>(regs[i]);
+#else
+    __cpuid_count(leaf, sub, r[0], r[1], r[2], r[3]);
+#endif
+}
+
+// The operating system saves the YMM registers (XCR0 bits 1 and 2).
+bool OsSavesYmm() {
+#if defined(_MSC_VER)
+    return (_xgetbv(0) & 6u) == 6u;
+#else
+    uint32_t lo, hi;
+    __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(lo), "=d"(hi) : "c"(0));
+    return (lo & 6u) == 6u;
+#endif
+}
+
+KernelLevel DetectLevel() {
+    uint32_t r[4] = {0, 0, 0, 0};
+    Cpuid(0, 0, r);
+    const uint32_t maxLeaf = r[0];
+    if (maxLeaf < 1) return KernelLevel::Scalar;
+    Cpuid(1, 0, r);
+    const bool sse2 = (r[3] >> 26) & 1u;
+    const bool osxsave = (r[2] >> 27) & 1u;
+    if (!sse2) return KernelLevel::Scalar;
+    if (maxLeaf >= 7 && osxsave && OsSavesYmm()) {
+        Cpuid(7, 0, r);
+        if ((r[1] >> 5) & 1u) return KernelLevel::Avx2;
+    }
+    return KernelLevel::Sse2;
+}
+#endif
+
+BlendGroupsFn GroupsFor(KernelLevel level) {
+    switch (level) {
+#if defined(VC15_HAVE_X86_SIMD)
+        case KernelLevel::Avx2:
+            return &BlendGroupsAvx2;
+        case KernelLevel::Sse2:
+            return &BlendGroupsSse2;
+#endif
+        default:
+            return &BlendGroupsScalar;
+    }
+}
+
+// Chosen on first use and kept; only the test hook changes it afterwards.
+std::atomic<int> g_level{-1};
+
+KernelLevel CurrentLevel() {
+    int level = g_level.load(std::memory_order_relaxed);
+    if (level < 0) {
+        level = static_cast<int>(BestKernelLevel());
+        g_level.store(level, std::memory_order_relaxed);
+    }
+    return static_cast<KernelLevel>(level);
+}
+
+// Groups of the run: the group loop continues while the remaining length,
+// read as a signed 32-bit value, exceeds 7. For every length below 2^31 this
+// is byteLength / 8.
+size_t GroupCount(uint32_t byteLength) {
+    if (byteLength < 8) return 0;
+    const int32_t rest = static_cast<int32_t>(byteLength - 8u);
+    return 1u + (rest > 7 ? static_cast<size_t>(rest) / 8u : 0u);
+}
+
+}  // namespace
+
+void BlendGroupsScalar(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t level) {
+    const uint16_t L = static_cast<uint16_t>(level);
+    for (size_t i = 0; i < groups * 4; ++i) {
+        const uint16_t s = Load(src + i);
+        const uint16_t d = Load(dst + i);
+        const uint16_t r = LaneChannel((s & 0x7c00) >> 10, (d & 0x7c00) >> 10, L);
+        const uint16_t g = LaneChannel((s & 0x03e0) >> 5, (d & 0x03e0) >> 5, L);
+        const uint16_t b = LaneChannel(s & 0x001f, d & 0x001f, L);
+        const uint16_t blended = static_cast<uint16_t>((r << 10) | (g << 5) | b);
+        Store(dst + i, s == kKey ? d : blended);
+    }
+}
+
+KernelLevel BestKernelLevel() {
+#if defined(VC15_HAVE_X86_SIMD)
+    static const KernelLevel best = DetectLevel();
+    return best;
+#else
+    return KernelLevel::Scalar;
+#endif
+}
+
+KernelLevel ActiveKernelLevel() { return CurrentLevel(); }
+
+bool SetKernelLevelForTesting(KernelLevel level) {
+    if (static_cast<int>(level) > static_cast<int>(BestKernelLevel())) return false;
+    g_level.store(static_cast<int>(level), std::memory_order_relaxed);
+    return true;
+}
+
+int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uint32_t level) {
+    uint32_t L = level & 0xffffu;
+    if (L == 0) return 0;
+    if (L > 256) L = 256;
+    // Tail first, from the last pixel toward the start.
+    const uint32_t pixels = byteLength >> 1;
+    const uint32_t tail = pixels & 3u;
+    for (uint32_t k = 1; k <= tail; ++k) {
+        const uint32_t i = pixels - k;
+        Store(dst + i, BlendPixelValue555(Load(src + i), Load(dst + i), L));
+    }
+    const size_t groups = GroupCount(byteLength);
+    if (groups) GroupsFor(CurrentLevel())(dst, src, groups, L);
+    return 0;
+}
+
+}  // namespace vc15

@@ -1,0 +1,30 @@
+// Internals of the row blend kernel: the group routines of each instruction
+// set and the switch that tests use to run every one of them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vc15 {
+
+enum class KernelLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+
+// Blends `groups` groups of four pixels with the lane formula and the key
+// selection. L is the clamped level, 1..256.
+using BlendGroupsFn = void (*)(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
+
+void BlendGroupsScalar(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
+#if defined(VC15_HAVE_X86_SIMD)
+void BlendGroupsSse2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
+void BlendGroupsAvx2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
+#endif
+
+// The best level this build and processor support.
+KernelLevel BestKernelLevel();
+// The level BlendRow555 uses now.
+KernelLevel ActiveKernelLevel();
+// Test hook: makes BlendRow555 use `level`. False (and nothing changes) when
+// the build or the processor lacks it.
+bool SetKernelLevelForTesting(KernelLevel level);
+
+}  // namespace vc15

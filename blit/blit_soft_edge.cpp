@@ -1,0 +1,32 @@
+#include "blit/blend_row.h"
+#include "canvas/blit_ops.h"
+#include "canvas/blits.h"
+
+namespace vc15 {
+
+namespace {
+
+// Unclipped path: the interior of a span is copied, its two end pixels are
+// averaged with the canvas (the last one after the first, so a one-pixel span
+// is averaged twice). The clipped path is the plain copy.
+struct SoftEdgeOp : CopyOp {
+    using CopyOp::CopyOp;
+    void Whole(const ColorSpan& s, int64_t row, int64_t col) const {
+        if (s.count == 0) return;  // no end pixels to average
+        uint16_t* dst = At(row, col);
+        const uint32_t last = s.count - 1;
+        if (s.count > 2) CopyPixels(dst + 1, s.pixels + 1, s.count - 2);
+        dst[0] = BlendPixelValue555(s.pixels[0], dst[0], 128);
+        dst[last] = BlendPixelValue555(s.pixels[last], dst[last], 128);
+    }
+};
+
+}  // namespace
+
+bool DrawSpansSoftEdge(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image) {
+    SoftEdgeOp op(canvas);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans(image), op);
+    return true;
+}
+
+}  // namespace vc15

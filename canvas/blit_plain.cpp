@@ -1,0 +1,12 @@
+#include "canvas/blit_ops.h"
+#include "canvas/blits.h"
+
+namespace vc15 {
+
+bool DrawSpans(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image) {
+    CopyOp op(canvas);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans(image), op);
+    return true;
+}
+
+}  // namespace vc15
