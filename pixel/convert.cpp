@@ -2,7 +2,17 @@
 // no output lies beyond its input, so dst == src converts in place.
 #include "pixel/convert.h"
 
+#include <atomic>
+
 #include "VexaCanvas15.h"
+
+#if VC15_HAVE_X86_SIMD
+#if defined(_MSC_VER)
+#include <intrin.h>
+#else
+#include <cpuid.h>
+#endif
+#endif
 
 namespace vc15::scalar {
 
@@ -48,25 +58,136 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
 
 }  // namespace vc15::scalar
 
+namespace vc15 {
+
+namespace {
+
+constexpr ConvertTable kScalarTable = {scalar::Rgb555ToRgb565,     scalar::Rgb565ToRgb555,
+                                       scalar::Rgb888ToRgb565,     scalar::Rgb888ToRgb555,
+                                       scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444};
+#if VC15_HAVE_X86_SIMD
+constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
+                                     sse2::Rgb888ToRgb555,     sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444};
+constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565,     avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
+                                     avx2::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444};
+
+void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
+#if defined(_MSC_VER)
+    int v[4];
+    __cpuidex(v, static_cast<int>(leaf), static_cast<int>(sub));
+    for (int i = 0; i < 4; ++i) r[i] = static_cast<uint32_t>(v[i]);
+#else
+    __cpuid_count(leaf, sub, r[0], r[1], r[2], r[3]);
+#endif
+}
+
+// SSE2 is part of every processor the x86 builds target. AVX2 also needs the
+// operating system to save the 256-bit registers (OSXSAVE and XCR0 bits 1-2).
+bool CpuHasAvx2() {
+    uint32_t r[4];
+    Cpuid(0, 0, r);
+    if (r[0] < 7) return false;
+    Cpuid(1, 0, r);
+    const bool osxsave = (r[2] & (1u << 27)) != 0;
+    const bool avx = (r[2] & (1u << 28)) != 0;
+    if (!osxsave || !avx) return false;
+#if defined(_MSC_VER)
+    const uint64_t xcr0 = _xgetbv(0);
+#else
+    uint32_t lo, hi;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    const uint64_t xcr0 = (static_cast<uint64_t>(hi) << 32) | lo;
+#endif
+    if ((xcr0 & 6u) != 6u) return false;
+    Cpuid(7, 0, r);
+    return (r[1] & (1u << 5)) != 0;
+}
+#endif
+
+// The table in use; null until the first conversion picks the best level.
+// Two threads racing on the first call pick the same table.
+std::atomic<const ConvertTable*> g_active{nullptr};
+
+const ConvertTable& Active() {
+    const ConvertTable* t = g_active.load(std::memory_order_acquire);
+    if (!t) {
+        t = &ConvertTableFor(BestConvertLevel());
+        g_active.store(t, std::memory_order_release);
+    }
+    return *t;
+}
+
+}  // namespace
+
+bool ConvertLevelSupported(ConvertLevel level) {
+    switch (level) {
+        case ConvertLevel::Scalar:
+            return true;
+#if VC15_HAVE_X86_SIMD
+        case ConvertLevel::Sse2:
+            return true;
+        case ConvertLevel::Avx2: {
+            static const bool avx2 = CpuHasAvx2();
+            return avx2;
+        }
+#endif
+        default:
+            return false;
+    }
+}
+
+ConvertLevel BestConvertLevel() {
+    if (ConvertLevelSupported(ConvertLevel::Avx2)) return ConvertLevel::Avx2;
+    if (ConvertLevelSupported(ConvertLevel::Sse2)) return ConvertLevel::Sse2;
+    return ConvertLevel::Scalar;
+}
+
+const ConvertTable& ConvertTableFor(ConvertLevel level) {
+    if (!ConvertLevelSupported(level)) return kScalarTable;
+#if VC15_HAVE_X86_SIMD
+    if (level == ConvertLevel::Avx2) return kAvx2Table;
+    if (level == ConvertLevel::Sse2) return kSse2Table;
+#endif
+    return kScalarTable;
+}
+
+bool ForceConvertLevelForTesting(ConvertLevel level) {
+    if (!ConvertLevelSupported(level)) return false;
+    g_active.store(&ConvertTableFor(level), std::memory_order_release);
+    return true;
+}
+
+ConvertLevel ActiveConvertLevel() {
+    const ConvertTable* t = &Active();
+#if VC15_HAVE_X86_SIMD
+    if (t == &kAvx2Table) return ConvertLevel::Avx2;
+    if (t == &kSse2Table) return ConvertLevel::Sse2;
+#endif
+    (void)t;
+    return ConvertLevel::Scalar;
+}
+
+}  // namespace vc15
+
 extern "C" {
 
 VC15_API void VC15_CALL RGB555_RGB565(uint16_t* dst, const uint16_t* src, int32_t count) {
-    vc15::scalar::Rgb555ToRgb565(dst, src, count);
+    vc15::Active().rgb555ToRgb565(dst, src, count);
 }
 VC15_API void VC15_CALL RGB565_RGB555(uint16_t* dst, const uint16_t* src, int32_t count) {
-    vc15::scalar::Rgb565ToRgb555(dst, src, count);
+    vc15::Active().rgb565ToRgb555(dst, src, count);
 }
 VC15_API void VC15_CALL RGB888_RGB565(uint16_t* dst, const uint8_t* src, int32_t count) {
-    vc15::scalar::Rgb888ToRgb565(dst, src, count);
+    vc15::Active().rgb888ToRgb565(dst, src, count);
 }
 VC15_API void VC15_CALL RGB888_RGB555(uint16_t* dst, const uint8_t* src, int32_t count) {
-    vc15::scalar::Rgb888ToRgb555(dst, src, count);
+    vc15::Active().rgb888ToRgb555(dst, src, count);
 }
 VC15_API void VC15_CALL RGBA8888_ARGB1555(uint16_t* dst, const uint8_t* src, int32_t count) {
-    vc15::scalar::Rgba8888ToArgb1555(dst, src, count);
+    vc15::Active().rgba8888ToArgb1555(dst, src, count);
 }
 VC15_API void VC15_CALL RGBA8888_ARGB4444(uint16_t* dst, const uint8_t* src, int32_t count) {
-    vc15::scalar::Rgba8888ToArgb4444(dst, src, count);
+    vc15::Active().rgba8888ToArgb4444(dst, src, count);
 }
 
 }  // extern "C"

@@ -1,15 +1,68 @@
-// Pixel converters: one scalar form per conversion that reads like its rule.
+// Pixel converters: one scalar form per conversion that reads like its rule,
+// SIMD forms with the same results, and the table the exported functions
+// call through (chosen once, from what the processor offers).
 #pragma once
 
 #include <cstdint>
 
-namespace vc15::scalar {
+namespace vc15 {
 
+namespace scalar {
 void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
 void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+}  // namespace scalar
 
-}  // namespace vc15::scalar
+// Every form reads source pixel i before it writes destination pixel i and
+// never writes beyond its own input position, so dst == src works.
+#if VC15_HAVE_X86_SIMD
+namespace sse2 {
+void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
+void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
+void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+}  // namespace sse2
+
+namespace avx2 {
+void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
+void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
+void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+}  // namespace avx2
+#endif
+
+enum class ConvertLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+
+using Convert16Fn = void (*)(uint16_t* dst, const uint16_t* src, int32_t count);
+using Convert8Fn = void (*)(uint16_t* dst, const uint8_t* src, int32_t count);
+
+struct ConvertTable {
+    Convert16Fn rgb555ToRgb565;
+    Convert16Fn rgb565ToRgb555;
+    Convert8Fn rgb888ToRgb565;
+    Convert8Fn rgb888ToRgb555;
+    Convert8Fn rgba8888ToArgb1555;
+    Convert8Fn rgba8888ToArgb4444;
+};
+
+// True when this build has the level and the processor can run it.
+bool ConvertLevelSupported(ConvertLevel level);
+// The best supported level.
+ConvertLevel BestConvertLevel();
+// The forms of one level (the scalar table for an unsupported level).
+const ConvertTable& ConvertTableFor(ConvertLevel level);
+
+// Test-only: makes the exported functions use the given level from now on.
+// False (and nothing changed) when the level is not supported.
+bool ForceConvertLevelForTesting(ConvertLevel level);
+// The level the exported functions use now.
+ConvertLevel ActiveConvertLevel();
+
+}  // namespace vc15

@@ -1,0 +1,147 @@
+// AVX2 forms of the converters, sixteen pixels per step. As in the SSE2
+// forms, a block is loaded whole before its outputs are stored and its
+// outputs never reach a later block's input, so dst == src works; the last
+// count % 16 pixels go through the scalar forms.
+#include <immintrin.h>
+
+#include "pixel/convert.h"
+
+namespace vc15::avx2 {
+
+namespace {
+
+inline __m256i Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+inline void Store(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+inline __m256i Load2(const void* lo, const void* hi) {
+    const __m128i l = _mm_loadu_si128(static_cast<const __m128i*>(lo));
+    const __m128i h = _mm_loadu_si128(static_cast<const __m128i*>(hi));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(l), h, 1);
+}
+inline __m256i Splat16(uint16_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
+inline __m256i Splat32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
+
+// Two vectors of eight 32-bit lanes (0..0xFFFF) into sixteen 16-bit lanes in
+// pixel order (the pack works per 128-bit half, the permute undoes that).
+inline __m256i PackU32(__m256i a, __m256i b) {
+    return _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+// Byte shuffles for the 3-byte source. Each 128-bit half handles eight
+// pixels (24 bytes): A holds bytes 0..15 of them, B bytes 8..23. Pixels 0-4
+// lie wholly in A, pixels 5-7 in B. "rg" puts byte 1 low and byte 0 high in
+// each 16-bit lane, "b" puts byte 2 low and zero high (-1 selects zero).
+// Built in the functions, not as globals: a global would be initialised
+// with AVX instructions at load time, before the processor was asked.
+struct Rgb888Shuffles {
+#define VC15_X2(...) __VA_ARGS__, __VA_ARGS__
+    __m256i rgFromA = _mm256_setr_epi8(VC15_X2(1, 0, 4, 3, 7, 6, 10, 9, 13, 12, -1, -1, -1, -1, -1, -1));
+    __m256i rgFromB = _mm256_setr_epi8(VC15_X2(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, 7, 11, 10, 14, 13));
+    __m256i bFromA = _mm256_setr_epi8(VC15_X2(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1));
+    __m256i bFromB = _mm256_setr_epi8(VC15_X2(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1));
+#undef VC15_X2
+};
+
+// Sixteen 3-byte pixels at p: lanes of (byte 0 << 8 | byte 1) and of byte 2.
+inline void SplitRgb888(const Rgb888Shuffles& k, const uint8_t* p, __m256i& rg, __m256i& b) {
+    const __m256i a = Load2(p, p + 24);
+    const __m256i c = Load2(p + 8, p + 32);
+    rg = _mm256_or_si256(_mm256_shuffle_epi8(a, k.rgFromA), _mm256_shuffle_epi8(c, k.rgFromB));
+    b = _mm256_or_si256(_mm256_shuffle_epi8(a, k.bFromA), _mm256_shuffle_epi8(c, k.bFromB));
+}
+
+inline __m256i Argb1555Lanes(__m256i x) {
+    const __m256i r = _mm256_and_si256(_mm256_slli_epi32(x, 10), Splat32(0x7C00));
+    const __m256i g = _mm256_and_si256(_mm256_srli_epi32(x, 3), Splat32(0x03E0));
+    const __m256i b = _mm256_and_si256(_mm256_srli_epi32(x, 16), Splat32(0x001F));
+    const __m256i alphaZero = _mm256_cmpeq_epi32(_mm256_srli_epi32(x, 24), _mm256_setzero_si256());
+    const __m256i a = _mm256_andnot_si256(alphaZero, Splat32(0x8000));
+    return _mm256_or_si256(_mm256_or_si256(r, g), _mm256_or_si256(b, a));
+}
+
+inline __m256i Argb4444Lanes(__m256i x) {
+    const __m256i f0 = _mm256_and_si256(_mm256_slli_epi32(x, 12), Splat32(0xF000));
+    const __m256i f1 = _mm256_and_si256(x, Splat32(0x0F00));
+    const __m256i f2 = _mm256_and_si256(_mm256_srli_epi32(x, 12), Splat32(0x00F0));
+    const __m256i f3 = _mm256_and_si256(_mm256_srli_epi32(x, 24), Splat32(0x000F));
+    return _mm256_or_si256(_mm256_or_si256(f0, f1), _mm256_or_si256(f2, f3));
+}
+
+}  // namespace
+
+void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count) {
+    const __m256i high = Splat16(0xFFE0), low = Splat16(0x001F);
+    int32_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        const __m256i a = Load(src + i), b = Load(src + i + 16);
+        Store(dst + i, _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(a, high), 1), _mm256_and_si256(a, low)));
+        Store(dst + i + 16, _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, high), 1), _mm256_and_si256(b, low)));
+    }
+    for (; i + 16 <= count; i += 16) {
+        const __m256i a = Load(src + i);
+        Store(dst + i, _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(a, high), 1), _mm256_and_si256(a, low)));
+    }
+    scalar::Rgb555ToRgb565(dst + i, src + i, count - i);
+}
+
+void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count) {
+    const __m256i high = Splat16(0x7FE0), low = Splat16(0x001F);
+    int32_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        const __m256i a = Load(src + i), b = Load(src + i + 16);
+        Store(dst + i, _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(a, 1), high), _mm256_and_si256(a, low)));
+        Store(dst + i + 16, _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(b, 1), high), _mm256_and_si256(b, low)));
+    }
+    for (; i + 16 <= count; i += 16) {
+        const __m256i a = Load(src + i);
+        Store(dst + i, _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(a, 1), high), _mm256_and_si256(a, low)));
+    }
+    scalar::Rgb565ToRgb555(dst + i, src + i, count - i);
+}
+
+void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count) {
+    const Rgb888Shuffles k;
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        __m256i rg, b;
+        SplitRgb888(k, src + 3 * static_cast<intptr_t>(i), rg, b);
+        const __m256i r5 = _mm256_and_si256(rg, Splat16(0xF800));
+        const __m256i g6 = _mm256_and_si256(_mm256_slli_epi16(rg, 3), Splat16(0x07E0));
+        Store(dst + i, _mm256_or_si256(_mm256_or_si256(r5, g6), _mm256_srli_epi16(b, 3)));
+    }
+    scalar::Rgb888ToRgb565(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
+}
+
+void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    const Rgb888Shuffles k;
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        __m256i rg, b;
+        SplitRgb888(k, src + 3 * static_cast<intptr_t>(i), rg, b);
+        const __m256i r5 = _mm256_and_si256(_mm256_srli_epi16(rg, 1), Splat16(0x7C00));
+        const __m256i g5 = _mm256_and_si256(_mm256_slli_epi16(rg, 2), Splat16(0x03E0));
+        Store(dst + i, _mm256_or_si256(_mm256_or_si256(r5, g5), _mm256_srli_epi16(b, 3)));
+    }
+    scalar::Rgb888ToRgb555(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
+}
+
+void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
+        const __m256i a = Load(p), b = Load(p + 32);
+        Store(dst + i, PackU32(Argb1555Lanes(a), Argb1555Lanes(b)));
+    }
+    scalar::Rgba8888ToArgb1555(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
+}
+
+void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
+        const __m256i a = Load(p), b = Load(p + 32);
+        Store(dst + i, PackU32(Argb4444Lanes(a), Argb4444Lanes(b)));
+    }
+    scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
+}
+
+}  // namespace vc15::avx2

@@ -1,0 +1,146 @@
+// SSE2 forms of the converters. Blocks are loaded whole before any of their
+// outputs is stored, and the outputs of a block never reach the input of a
+// later block, so dst == src still converts in place. The last count % block
+// pixels go through the scalar forms.
+#include <emmintrin.h>
+
+#include "pixel/convert.h"
+
+namespace vc15::sse2 {
+
+namespace {
+
+inline __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+inline void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+inline __m128i Splat16(uint16_t v) { return _mm_set1_epi16(static_cast<short>(v)); }
+inline __m128i Splat32(uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
+
+// Packs two vectors of 32-bit lanes holding 0..0xFFFF into eight 16-bit
+// lanes. SSE2 only has the signed-saturating pack, so the values are moved
+// into its range and back.
+inline __m128i PackU32(__m128i a, __m128i b) {
+    const __m128i bias32 = Splat32(0x8000);
+    const __m128i p = _mm_packs_epi32(_mm_sub_epi32(a, bias32), _mm_sub_epi32(b, bias32));
+    return _mm_xor_si128(p, Splat16(0x8000));
+}
+
+// Spreads the four 3-byte pixels at bytes 0..11 of v into the four 32-bit
+// lanes (byte 0 of the pixel at bits 0-7; bits 24-31 hold a byte of the next
+// pixel, which the field extraction ignores).
+inline __m128i SpreadRgb888(__m128i v) {
+    // Upper half: pixels 2 and 3 moved to start at byte 8.
+    const __m128i t = _mm_castpd_si128(
+        _mm_move_sd(_mm_castsi128_pd(_mm_slli_si128(v, 2)), _mm_castsi128_pd(v)));
+    // Odd lanes: the second pixel of each half moved up by one byte.
+    const __m128i u = _mm_slli_epi64(t, 8);
+    // Lanes t0, t2, u1, u3 (pixels 0, 2, 1, 3), then back into pixel order.
+    const __m128i m = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(t), _mm_castsi128_ps(u), _MM_SHUFFLE(3, 1, 2, 0)));
+    return _mm_shuffle_epi32(m, _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+inline __m128i Rgb888Lanes555(__m128i x) {
+    const __m128i r = _mm_and_si128(_mm_slli_epi32(x, 7), Splat32(0x7C00));
+    const __m128i g = _mm_and_si128(_mm_srli_epi32(x, 6), Splat32(0x03E0));
+    const __m128i b = _mm_and_si128(_mm_srli_epi32(x, 19), Splat32(0x001F));
+    return _mm_or_si128(_mm_or_si128(r, g), b);
+}
+
+inline __m128i Rgb888Lanes565(__m128i x) {
+    const __m128i r = _mm_and_si128(_mm_slli_epi32(x, 8), Splat32(0xF800));
+    const __m128i g = _mm_and_si128(_mm_srli_epi32(x, 5), Splat32(0x07E0));
+    const __m128i b = _mm_and_si128(_mm_srli_epi32(x, 19), Splat32(0x001F));
+    return _mm_or_si128(_mm_or_si128(r, g), b);
+}
+
+}  // namespace
+
+void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count) {
+    const __m128i high = Splat16(0xFFE0), low = Splat16(0x001F);
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i a = Load(src + i), b = Load(src + i + 8);
+        Store(dst + i, _mm_or_si128(_mm_slli_epi16(_mm_and_si128(a, high), 1), _mm_and_si128(a, low)));
+        Store(dst + i + 8, _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, high), 1), _mm_and_si128(b, low)));
+    }
+    scalar::Rgb555ToRgb565(dst + i, src + i, count - i);
+}
+
+void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count) {
+    const __m128i high = Splat16(0x7FE0), low = Splat16(0x001F);
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i a = Load(src + i), b = Load(src + i + 8);
+        Store(dst + i, _mm_or_si128(_mm_and_si128(_mm_srli_epi16(a, 1), high), _mm_and_si128(a, low)));
+        Store(dst + i + 8, _mm_or_si128(_mm_and_si128(_mm_srli_epi16(b, 1), high), _mm_and_si128(b, low)));
+    }
+    scalar::Rgb565ToRgb555(dst + i, src + i, count - i);
+}
+
+// Eight pixels (24 bytes) per step: bytes 0..15 and 8..23, so nothing past
+// the last pixel is read.
+void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const uint8_t* p = src + 3 * static_cast<intptr_t>(i);
+        const __m128i lo = SpreadRgb888(Load(p));
+        const __m128i hi = SpreadRgb888(_mm_srli_si128(Load(p + 8), 4));
+        Store(dst + i, PackU32(Rgb888Lanes565(lo), Rgb888Lanes565(hi)));
+    }
+    scalar::Rgb888ToRgb565(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
+}
+
+void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const uint8_t* p = src + 3 * static_cast<intptr_t>(i);
+        const __m128i lo = SpreadRgb888(Load(p));
+        const __m128i hi = SpreadRgb888(_mm_srli_si128(Load(p + 8), 4));
+        // Results are at most 0x7FFF: the signed pack keeps them.
+        Store(dst + i, _mm_packs_epi32(Rgb888Lanes555(lo), Rgb888Lanes555(hi)));
+    }
+    scalar::Rgb888ToRgb555(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
+}
+
+namespace {
+
+// Four 4-byte pixels in 32-bit lanes: byte 0 at bits 0-7 ... byte 3 at 24-31.
+inline __m128i Argb1555Lanes(__m128i x) {
+    const __m128i r = _mm_and_si128(_mm_slli_epi32(x, 10), Splat32(0x7C00));
+    const __m128i g = _mm_and_si128(_mm_srli_epi32(x, 3), Splat32(0x03E0));
+    const __m128i b = _mm_and_si128(_mm_srli_epi32(x, 16), Splat32(0x001F));
+    const __m128i alphaZero = _mm_cmpeq_epi32(_mm_srli_epi32(x, 24), _mm_setzero_si128());
+    const __m128i a = _mm_andnot_si128(alphaZero, Splat32(0x8000));
+    return _mm_or_si128(_mm_or_si128(r, g), _mm_or_si128(b, a));
+}
+
+inline __m128i Argb4444Lanes(__m128i x) {
+    const __m128i f0 = _mm_and_si128(_mm_slli_epi32(x, 12), Splat32(0xF000));
+    const __m128i f1 = _mm_and_si128(x, Splat32(0x0F00));
+    const __m128i f2 = _mm_and_si128(_mm_srli_epi32(x, 12), Splat32(0x00F0));
+    const __m128i f3 = _mm_and_si128(_mm_srli_epi32(x, 24), Splat32(0x000F));
+    return _mm_or_si128(_mm_or_si128(f0, f1), _mm_or_si128(f2, f3));
+}
+
+}  // namespace
+
+void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
+        const __m128i a = Load(p), b = Load(p + 16);
+        Store(dst + i, PackU32(Argb1555Lanes(a), Argb1555Lanes(b)));
+    }
+    scalar::Rgba8888ToArgb1555(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
+}
+
+void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
+        const __m128i a = Load(p), b = Load(p + 16);
+        Store(dst + i, PackU32(Argb4444Lanes(a), Argb4444Lanes(b)));
+    }
+    scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
+}
+
+}  // namespace vc15::sse2
