@@ -379,6 +379,104 @@ public:
     virtual int32_t SetSpacing(int32_t pixels) = 0;
 };
 
+/* ---- Sprite building helpers -------------------------------------------- */
+/* Inline, so the span data is allocated by the host's own new[] and matches
+ * the delete[] of CSpanImage::Clear. */
+#include <new>
+
+/* Turns width x height pixels (rows pitchPixels apart) into span records:
+ * one record per maximal run of pixels other than colorKey, row by row, left
+ * to right. `out` is cleared first and gets the width x height box.
+ * 0, or -1 (out untouched) for null pointers, negative sizes, a pitch below
+ * the width, sizes above 65536 or no memory. */
+inline int32_t spnBuildFromPixels(CSpanImage* out, const uint16_t* pixels, int32_t width, int32_t height,
+                                  int32_t pitchPixels, uint16_t colorKey) {
+    if (!out || width < 0 || height < 0 || width > 65536 || height > 65536 || pitchPixels < width) return -1;
+    if (!pixels && width > 0 && height > 0) return -1;
+    const int32_t rows = width > 0 ? height : 0;
+    uint64_t bytes = 0;
+    uint32_t records = 0;
+    for (int32_t pass = 0; pass < 2; ++pass) {
+        uint8_t* spans = nullptr;
+        if (pass == 1 && bytes > 0) {
+            if (bytes != (uint64_t)(size_t)bytes) return -1; /* beyond the address space */
+            spans = new (std::nothrow) uint8_t[(size_t)bytes];
+            if (!spans) return -1;
+        }
+        uint8_t* p = spans;
+        for (int32_t y = 0; y < rows; ++y) {
+            const uint16_t* row = pixels + (size_t)y * (size_t)pitchPixels;
+            int32_t x = 0;
+            while (x < width) {
+                if (row[x] == colorKey) { ++x; continue; }
+                int32_t end = x;
+                while (end < width && row[end] != colorKey) ++end;
+                const uint32_t n = (uint32_t)(end - x);
+                if (pass == 0) {
+                    bytes += sizeof(SpanRecord) + 2u * (uint64_t)n;
+                    ++records;
+                } else {
+                    const SpanRecord head = {(uint16_t)x, (uint16_t)y, n};
+                    memcpy(p, &head, sizeof head);
+                    memcpy(p + sizeof head, row + x, 2u * (size_t)n);
+                    p += sizeof head + 2u * (size_t)n;
+                }
+                x = end;
+            }
+        }
+        if (pass == 1) {
+            out->Clear();
+            out->width = width;
+            out->height = height;
+            out->spanCount = records;
+            out->spans = spans;
+        }
+    }
+    return 0;
+}
+
+/* Builds the depth image that goes with a colour image: one record per
+ * colour record, same order, x, y and count, each sample taken from the
+ * depth values (one byte per pixel, rows pitchBytes apart) at the record's
+ * pixels. `out` is cleared first and gets the colour image's box.
+ * 0, or -1 (out untouched) for null pointers, a pitch below the colour
+ * image's width or no memory. */
+inline int32_t spnBuildDepthFromPixels(CSpanImage* out, const CSpanImage* color, const uint8_t* depth,
+                                       int32_t pitchBytes) {
+    if (!out || !color || out == color || pitchBytes < color->width) return -1;
+    if (!depth && color->spanCount > 0) return -1;
+    uint64_t bytes = 0;
+    const uint8_t* c = color->spans;
+    for (uint32_t i = 0; i < color->spanCount; ++i) {
+        SpanRecord head;
+        memcpy(&head, c, sizeof head);
+        bytes += sizeof head + (uint64_t)head.count;
+        c += sizeof head + 2u * (size_t)head.count;
+    }
+    uint8_t* spans = nullptr;
+    if (bytes > 0) {
+        if (bytes != (uint64_t)(size_t)bytes) return -1; /* beyond the address space */
+        spans = new (std::nothrow) uint8_t[(size_t)bytes];
+        if (!spans) return -1;
+    }
+    uint8_t* p = spans;
+    c = color->spans;
+    for (uint32_t i = 0; i < color->spanCount; ++i) {
+        SpanRecord head;
+        memcpy(&head, c, sizeof head);
+        memcpy(p, &head, sizeof head);
+        memcpy(p + sizeof head, depth + (size_t)head.y * (size_t)pitchBytes + head.x, head.count);
+        p += sizeof head + (size_t)head.count;
+        c += sizeof head + 2u * (size_t)head.count;
+    }
+    out->Clear();
+    out->width = color->width;
+    out->height = color->height;
+    out->spanCount = color->spanCount;
+    out->spans = spans;
+    return 0;
+}
+
 /* ---- BMP loader record -------------------------------------------------- */
 struct ImgData {
     uint8_t* pixels; /* top-down rows of R,G,B; release with imgFreeBMP */
@@ -440,5 +538,43 @@ VC15_API bool VC15_CALL vdxFillColor(IDirectDrawSurface7* surface, uint8_t red, 
 VC15_API const char* VC15_CALL vdxDirectDrawErrorCode(HRESULT code);
 
 } /* extern "C" */
+
+/* ---- Layout checks -------------------------------------------------------
+ * The records and classes above are shared with the library byte for byte;
+ * these fail the host's build if its compiler lays any of them out
+ * differently (32-bit and 64-bit layouts). */
+#define VC15_LAYOUT(type, size32, size64) \
+    static_assert(sizeof(type) == (sizeof(void*) == 4 ? (size32) : (size64)), "layout of " #type)
+VC15_LAYOUT(ClipRect, 16, 16);
+VC15_LAYOUT(CanvasDesc, 12, 12);
+VC15_LAYOUT(FillRectDesc, 20, 20);
+VC15_LAYOUT(DepthParams, 12, 16);
+VC15_LAYOUT(DrawEffect, 12, 16);
+VC15_LAYOUT(SpanRecord, 8, 8);
+VC15_LAYOUT(CImage, 20, 24);
+VC15_LAYOUT(CSpanImage, 32, 40);
+VC15_LAYOUT(CRawImage, 24, 32);
+VC15_LAYOUT(CListNode, 16, 32);
+VC15_LAYOUT(CSpanNode, 28, 48);
+VC15_LAYOUT(CNodeList, 12, 24);
+VC15_LAYOUT(ImgData, 24, 32);
+VC15_LAYOUT(GUID, 16, 16);
+VC15_LAYOUT(DDPIXELFORMAT, 32, 32);
+VC15_LAYOUT(DDSURFACEDESC2, 124, 136);
+VC15_LAYOUT(DDCAPS, 380, 380);
+VC15_LAYOUT(DDBLTFX, 100, 128);
+VC15_LAYOUT(D3DDEVICEDESC7, 236, 236);
+VC15_LAYOUT(CDDrawDriverNode, 544, 568);
+VC15_LAYOUT(CDisplayModeNode, 140, 168);
+VC15_LAYOUT(CZBufferFormatNode, 48, 64);
+VC15_LAYOUT(CD3DDeviceNode, 380, 400);
+static_assert(offsetof(FillRectDesc, x) == 4, "FillRectDesc.x");
+static_assert(offsetof(DrawEffect, level) == 6, "DrawEffect.level");
+static_assert(offsetof(DepthParams, bias) == 4, "DepthParams.bias");
+static_assert(offsetof(ImgData, format) == sizeof(void*) + 12, "ImgData.format");
+static_assert(offsetof(DDSURFACEDESC2, lpSurface) == (sizeof(void*) == 4 ? 36 : 40), "lpSurface");
+static_assert(offsetof(DDSURFACEDESC2, ddpfPixelFormat) == (sizeof(void*) == 4 ? 72 : 80), "ddpfPixelFormat");
+static_assert(offsetof(D3DDEVICEDESC7, deviceGUID) == 196, "deviceGUID");
+#undef VC15_LAYOUT
 
 #endif /* VEXACANVAS15_H */
