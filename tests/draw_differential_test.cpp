@@ -1,0 +1,308 @@
+// Random scenes drawn by the library and by the reference model; whole
+// canvases and depth planes must agree after every draw, for every kernel
+// level the processor has.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "blit/blend_row_internal.h"
+#include "canvas/draw.h"
+#include "draw_test_support.h"
+#include "reference_model.h"
+
+namespace {
+
+using vc15test::GuardedCanvas;
+
+#if defined(_WIN32)
+constexpr uint32_t kScenes = 300;  // each emulated process is slow
+#else
+constexpr uint32_t kScenes = 10000;
+#endif
+
+// splitmix64: the same sequence on every platform and standard library.
+class Rng {
+public:
+    explicit Rng(uint64_t seed) : s_(seed) {}
+    uint64_t Next() {
+        uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // Uniform in [lo, hi].
+    int64_t In(int64_t lo, int64_t hi) { return lo + static_cast<int64_t>(Next() % static_cast<uint64_t>(hi - lo + 1)); }
+    bool Chance(int percent) { return In(0, 99) < percent; }
+    template <class T>
+    T Pick(std::initializer_list<T> list) {
+        return *(list.begin() + In(0, static_cast<int64_t>(list.size()) - 1));
+    }
+
+private:
+    uint64_t s_;
+};
+
+uint16_t RandomPixel(Rng& r) {
+    switch (r.In(0, 5)) {
+        case 0:
+            return r.Pick<uint16_t>({0x0000, 0x7FFF, 0x8000, 0x0040, 0xFFFF, 0x8040});
+        case 1:
+            return 0x0040;
+        default:
+            return static_cast<uint16_t>(r.Next());
+    }
+}
+
+uint8_t RandomSample(Rng& r) {
+    return r.Chance(40) ? r.Pick<uint8_t>({0, 1, 127, 128, 254, 255}) : static_cast<uint8_t>(r.Next());
+}
+
+uint32_t RandomLevel(Rng& r) {
+    if (r.Chance(70)) return r.Pick<uint32_t>({0, 1, 2, 3, 4, 5, 64, 127, 128, 129, 255, 256, 257, 300, 0xFFFF});
+    return static_cast<uint32_t>(r.Next() & 0xFFFF);
+}
+
+// A well-formed sprite and the matching depth image (same records, with a
+// box at least as large).
+struct Sprite {
+    CSpanImage color;
+    CSpanImage depth;
+};
+
+std::unique_ptr<Sprite> RandomSprite(Rng& r) {
+    auto s = std::make_unique<Sprite>();
+    const int32_t w = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, 40));
+    const int32_t h = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, 30));
+    std::vector<uint8_t> cs, ds;
+    uint32_t n = 0;
+    if (h > 0) {
+        n = static_cast<uint32_t>(r.In(0, 14));
+        for (uint32_t i = 0; i < n; ++i) {
+            const uint16_t y = static_cast<uint16_t>(r.In(0, h - 1));
+            uint16_t x;
+            uint32_t count;
+            switch (r.In(0, 5)) {
+                case 0:  // full row
+                    x = 0;
+                    count = static_cast<uint32_t>(w);
+                    break;
+                case 1:  // empty record
+                    x = static_cast<uint16_t>(r.In(0, w));
+                    count = 0;
+                    break;
+                case 2:  // touching the right edge of the box
+                    count = static_cast<uint32_t>(r.In(0, w));
+                    x = static_cast<uint16_t>(w - static_cast<int32_t>(count));
+                    break;
+                default:
+                    x = static_cast<uint16_t>(r.In(0, w));
+                    count = static_cast<uint32_t>(r.In(0, w - x));
+            }
+            std::vector<uint16_t> px(count);
+            std::vector<uint8_t> v(count);
+            for (auto& p : px) p = RandomPixel(r);
+            for (auto& d : v) d = RandomSample(r);
+            vc15test::AppendRecord(cs, x, y, px);
+            vc15test::AppendRecord(ds, x, y, v);
+        }
+    }
+    vc15test::SetSpans(s->color, w, h, n, cs);
+    const int32_t grow = r.Chance(20) ? static_cast<int32_t>(r.In(1, 3)) : 0;
+    vc15test::SetSpans(s->depth, w + grow, h + grow, n, ds);
+    return s;
+}
+
+// Positions that hit every edge of the clip rectangle, plus far-away ones.
+int32_t RandomPosition(Rng& r, int32_t lo, int32_t hi, int32_t size) {
+    switch (r.In(0, 9)) {
+        case 0:
+            return lo + static_cast<int32_t>(r.In(-1, 1));
+        case 1:
+            return hi - size + static_cast<int32_t>(r.In(-1, 1));
+        case 2:
+            return hi + static_cast<int32_t>(r.In(-1, 1));
+        case 3:
+            return lo - size + static_cast<int32_t>(r.In(-1, 1));
+        case 4:
+            return r.Pick<int32_t>({INT32_MIN, INT32_MIN + 5, INT32_MAX, INT32_MAX - 10, -70000, 70000});
+        default:
+            return static_cast<int32_t>(r.In(lo - size - 4, hi + 4));
+    }
+}
+
+class DrawDifferential : public ::testing::TestWithParam<vc15::KernelLevel> {
+protected:
+    void SetUp() override {
+        if (!vc15::SetKernelLevelForTesting(GetParam())) GTEST_SKIP() << "kernel level not available here";
+    }
+    void TearDown() override { vc15::SetKernelLevelForTesting(vc15::BestKernelLevel()); }
+};
+
+std::string Describe(int32_t x, int32_t y, const CImage* image, const DrawEffect* e) {
+    std::ostringstream o;
+    o << "at (" << x << ", " << y << ")";
+    if (image) o << " kind 0x" << std::hex << image->kind << std::dec << " box " << image->width << "x" << image->height;
+    if (e) {
+        o << " effect " << e->code << " level " << e->level;
+        if (e->params) o << " flags 0x" << std::hex << e->params->flags << std::dec << " bias " << int{e->params->bias};
+    }
+    return o.str();
+}
+
+TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
+    uint64_t drawsCompared = 0;
+    for (uint32_t scene = 0; scene < kScenes; ++scene) {
+        const uint64_t seed = 0xC0FFEEull * 1000003ull + scene;
+        Rng r(seed);
+        const int32_t W = static_cast<int32_t>(r.In(1, 48));
+        const int32_t H = static_cast<int32_t>(r.In(1, 40));
+        const bool withDepth = r.Chance(85);
+        GuardedCanvas lib(W, H, withDepth);
+        ref::Canvas model;
+        model.width = W;
+        model.height = H;
+        model.hasDepth = withDepth;
+        model.pixels.resize(lib.Size());
+        for (size_t i = 0; i < lib.Size(); ++i) model.pixels[i] = lib.Pixels()[i] = RandomPixel(r);
+        if (withDepth) {
+            model.depth.resize(lib.Size());
+            for (size_t i = 0; i < lib.Size(); ++i) model.depth[i] = lib.Depth()[i] = RandomSample(r);
+        }
+        ClipRect clip;
+        clip.left = static_cast<int32_t>(r.In(0, W));
+        clip.right = static_cast<int32_t>(r.In(clip.left, W));
+        clip.top = static_cast<int32_t>(r.In(0, H));
+        clip.bottom = static_cast<int32_t>(r.In(clip.top, H));
+        if (r.Chance(20)) clip = ClipRect{0, 0, W, H};
+        lib.canvas.clip = model.clip = clip;
+        const std::vector<uint16_t> initialPixels = model.pixels;
+        const std::vector<uint8_t> initialDepth = model.depth;
+        bool planeCleared = false;
+
+        const int draws = static_cast<int>(r.In(1, 8));
+        for (int d = 0; d < draws; ++d) {
+            auto sprite = RandomSprite(r);
+            std::vector<uint16_t> rawPixels;
+            CRawImage raw;
+            DepthParams params{};
+            DrawEffect effect{};
+            const CImage* image = &sprite->color;
+            const DrawEffect* fx = nullptr;
+            effect.level = static_cast<uint16_t>(RandomLevel(r));
+            params.bias = r.Chance(50) ? r.Pick<uint8_t>({0, 1, 128, 254, 255}) : static_cast<uint8_t>(r.Next());
+            params.flags = static_cast<uint32_t>(r.Next() & 0xFF);
+            if (r.Chance(50)) params.flags |= DEPTH_WRITE;
+            if (r.Chance(15)) params.flags |= DEPTH_CLEAR;
+            if (r.Chance(15)) params.flags |= DEPTH_CLEAR_VALUE;
+            params.depthImage = &sprite->depth;
+            effect.params = &params;
+
+            switch (r.In(0, 13)) {
+                case 0:
+                case 1:
+                    break;  // plain
+                case 2:
+                case 3: {  // raw
+                    raw.width = static_cast<int32_t>(r.In(0, 30));
+                    raw.height = static_cast<int32_t>(r.In(0, 30));
+                    rawPixels.resize(static_cast<size_t>(raw.width) * raw.height);
+                    for (auto& p : rawPixels) p = RandomPixel(r);
+                    raw.pixels = rawPixels.empty() || r.Chance(3) ? nullptr : rawPixels.data();
+                    image = &raw;
+                    if (r.Chance(10)) fx = &effect;  // refused
+                    effect.code = EFFECT_ALPHA;
+                    break;
+                }
+                case 4:
+                case 5:
+                    effect.code = EFFECT_ALPHA;
+                    fx = &effect;
+                    break;
+                case 6:
+                case 7:
+                    effect.code = EFFECT_SOFT_EDGE;
+                    fx = &effect;
+                    break;
+                case 8:
+                case 9:
+                    effect.code = EFFECT_DEPTH;
+                    fx = &effect;
+                    break;
+                case 10:
+                case 11:
+                    effect.code = EFFECT_DEPTH_ALPHA;
+                    fx = &effect;
+                    break;
+                case 12:  // plane-clearing request
+                    image = nullptr;
+                    effect.code = static_cast<uint32_t>(r.Next());
+                    if (r.Chance(20)) effect.params = nullptr;
+                    fx = r.Chance(5) ? nullptr : &effect;
+                    break;
+                default:  // refusals: unknown code, undrawable kind
+                    effect.code = r.Pick<uint32_t>({0, 24, 4096 + 8, 32, 0xFFFFFFFF});
+                    fx = &effect;
+                    if (r.Chance(50)) {
+                        sprite->color.kind = r.Pick<uint32_t>({0x00000002, 0x10000008, 0});
+                        fx = r.Chance(50) ? nullptr : &effect;
+                    }
+            }
+
+            int32_t w = image ? image->width : 0, h = image ? image->height : 0;
+            const int32_t x = RandomPosition(r, clip.left, clip.right, w);
+            const int32_t y = RandomPosition(r, clip.top, clip.bottom, h);
+
+            const int32_t expect = ref::Draw(model, x, y, image, fx);
+            const int32_t got = vc15::DrawDispatch(lib.canvas, x, y, image, fx);
+            if (expect == 0 && !image) planeCleared = true;
+            if (expect == 0 && fx && (fx->code == EFFECT_DEPTH || fx->code == EFFECT_DEPTH_ALPHA) &&
+                (params.flags & DEPTH_WRITE) && (params.flags & DEPTH_CLEAR))
+                planeCleared = true;
+            ++drawsCompared;
+
+            const std::string where =
+                "scene seed " + std::to_string(seed) + ", draw " + std::to_string(d) + " " + Describe(x, y, image, fx);
+            ASSERT_EQ(got, expect) << where;
+            for (size_t i = 0; i < lib.Size(); ++i)
+                ASSERT_EQ(lib.Pixels()[i], model.pixels[i])
+                    << where << ", pixel (" << i % W << ", " << i / W << ") of " << W << "x" << H << " clip "
+                    << clip.left << "," << clip.top << "," << clip.right << "," << clip.bottom;
+            for (size_t i = 0; withDepth && i < lib.Size(); ++i)
+                ASSERT_EQ(lib.Depth()[i], model.depth[i]) << where << ", depth (" << i % W << ", " << i / W << ")";
+        }
+        ASSERT_TRUE(lib.GuardsIntact()) << "scene seed " << seed;
+        // Nothing outside the clip rectangle was written (the plane's clear
+        // is the one write meant to cover the whole plane).
+        for (int32_t yy = 0; yy < H; ++yy)
+            for (int32_t xx = 0; xx < W; ++xx) {
+                const bool in = xx >= clip.left && xx < clip.right && yy >= clip.top && yy < clip.bottom;
+                const size_t i = static_cast<size_t>(yy) * W + xx;
+                if (in) continue;
+                ASSERT_EQ(lib.Pixels()[i], initialPixels[i]) << "scene seed " << seed << " wrote outside the clip";
+                if (withDepth && !planeCleared) {
+                    ASSERT_EQ(lib.Depth()[i], initialDepth[i]) << "scene seed " << seed << " depth outside the clip";
+                }
+            }
+    }
+    RecordProperty("draws", static_cast<int>(drawsCompared));
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, DrawDifferential,
+                         ::testing::Values(vc15::KernelLevel::Scalar, vc15::KernelLevel::Sse2,
+                                           vc15::KernelLevel::Avx2),
+                         [](const ::testing::TestParamInfo<vc15::KernelLevel>& info) {
+                             switch (info.param) {
+                                 case vc15::KernelLevel::Scalar:
+                                     return std::string("Scalar");
+                                 case vc15::KernelLevel::Sse2:
+                                     return std::string("Sse2");
+                                 default:
+                                     return std::string("Avx2");
+                             }
+                         });
+
+}  // namespace

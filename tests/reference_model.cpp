@@ -1,0 +1,270 @@
+#include "reference_model.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ref {
+
+namespace {
+
+std::vector<Span> Parse(const CSpanImage& image, size_t elementSize) {
+    std::vector<Span> out;
+    const uint8_t* p = image.spans;
+    for (uint32_t i = 0; i < image.spanCount; ++i) {
+        Span s;
+        uint16_t x, y;
+        uint32_t n;
+        std::memcpy(&x, p, 2);
+        std::memcpy(&y, p + 2, 2);
+        std::memcpy(&n, p + 4, 4);
+        s.x = x;
+        s.y = y;
+        s.count = n;
+        p += 8;
+        if (elementSize == 2) {
+            s.pixels.resize(n);
+            if (n) std::memcpy(s.pixels.data(), p, 2u * n);
+        } else {
+            s.samples.assign(p, p + n);
+        }
+        p += elementSize * n;
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+int64_t FloorDiv256(int64_t v) { return v >= 0 ? v / 256 : -((-v + 255) / 256); }
+
+uint16_t Channel(uint16_t v, int shift) { return (v >> shift) & 31; }
+
+// The visible window in canvas coordinates, from the region codes of the
+// box's corners; false when the codes reject the box.
+struct Win {
+    int64_t x0, y0, x1, y1;
+};
+
+bool Window(const ClipRect& clip, int64_t x, int64_t y, int64_t w, int64_t h, Win& win) {
+    const int c1 = RegionCode(clip, x, y);
+    const int c2 = RegionCode(clip, x + w, y + h);
+    if (!(c1 == 0 || c1 == 1 || c1 == 3 || c1 == 4)) return false;
+    if (!(c2 == 4 || c2 == 5 || c2 == 7 || c2 == 8)) return false;
+    win.x0 = (c1 == 0 || c1 == 3) ? clip.left : x;
+    win.y0 = (c1 == 0 || c1 == 1) ? clip.top : y;
+    win.x1 = (c2 == 5 || c2 == 8) ? clip.right : x + w;
+    win.y1 = (c2 == 7 || c2 == 8) ? clip.bottom : y + h;
+    return true;
+}
+
+bool InsideLoose(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h) {
+    return c.left <= x && x + w <= c.right && c.top <= y && y + h <= c.bottom;
+}
+
+bool InsideStrict(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h) {
+    return c.left < x && x + w < c.right && c.top < y && y + h < c.bottom;
+}
+
+// Indices [first, end) of a span that lie in the window; the span's row must
+// lie in it too.
+bool Visible(const Win& win, int64_t x, int64_t y, const Span& s, uint32_t& first, uint32_t& end) {
+    const int64_t row = y + s.y;
+    if (row < win.y0 || row >= win.y1) return false;
+    first = s.count;
+    end = 0;
+    for (uint32_t i = 0; i < s.count; ++i) {
+        const int64_t col = x + s.x + i;
+        if (col >= win.x0 && col < win.x1) {
+            if (first == s.count) first = i;
+            end = i + 1;
+        }
+    }
+    return first < end;
+}
+
+size_t Index(const Canvas& c, int64_t col, int64_t row) { return static_cast<size_t>(row * c.width + col); }
+
+// For every span: the elements a path touches, as [first, end) and the
+// canvas position of element 0. `whole` is set on the unclipped path.
+template <class Fn>
+void ForEachRun(const Canvas& c, int64_t x, int64_t y, int64_t w, int64_t h, bool strict,
+                const std::vector<Span>& spans, Fn fn) {
+    const bool inside = strict ? InsideStrict(c.clip, x, y, w, h) : InsideLoose(c.clip, x, y, w, h);
+    if (inside) {
+        for (size_t k = 0; k < spans.size(); ++k) fn(k, 0u, spans[k].count, true);
+        return;
+    }
+    Win win;
+    if (!Window(c.clip, x, y, w, h, win)) return;
+    for (size_t k = 0; k < spans.size(); ++k) {
+        uint32_t first, end;
+        if (Visible(win, x, y, spans[k], first, end)) fn(k, first, end, false);
+    }
+}
+
+void WriteDepth(Canvas& c, int64_t x, int64_t y, const DepthParams& params) {
+    if (params.flags & DEPTH_CLEAR) {
+        const uint8_t v = (params.flags & DEPTH_CLEAR_VALUE) ? static_cast<uint8_t>(params.flags & 0xff) : 255;
+        std::fill(c.depth.begin(), c.depth.end(), v);
+    }
+    const CSpanImage& d = *params.depthImage;
+    const std::vector<Span> spans = ParseDepth(d);
+    ForEachRun(c, x, y, d.width, d.height, true, spans, [&](size_t k, uint32_t first, uint32_t end, bool) {
+        const Span& s = spans[k];
+        for (uint32_t i = first; i < end; ++i) {
+            uint8_t& P = c.depth[Index(c, x + s.x + i, y + s.y)];
+            const unsigned t = unsigned{s.samples[i]} + params.bias;
+            if (t <= P) P = static_cast<uint8_t>(t);
+        }
+    });
+}
+
+void DepthDraw(Canvas& c, int64_t x, int64_t y, const CSpanImage& image, const DepthParams& params, bool blend,
+               uint32_t level) {
+    if (params.flags & DEPTH_WRITE) WriteDepth(c, x, y, params);
+    const std::vector<Span> color = ParseColor(image);
+    const std::vector<Span> depth = ParseDepth(*params.depthImage);
+    uint32_t L = level & 0xffff;
+    if (L > 256) L = 256;
+    ForEachRun(c, x, y, image.width, image.height, true, color, [&](size_t k, uint32_t first, uint32_t end, bool) {
+        const Span& s = color[k];
+        for (uint32_t i = first; i < end; ++i) {
+            const size_t at = Index(c, x + s.x + i, y + s.y);
+            if (unsigned{depth[k].samples[i]} + params.bias > c.depth[at]) continue;
+            c.pixels[at] = blend ? PixelFormula(s.pixels[i], c.pixels[at], L) : s.pixels[i];
+        }
+    });
+}
+
+}  // namespace
+
+std::vector<Span> ParseColor(const CSpanImage& image) { return Parse(image, 2); }
+std::vector<Span> ParseDepth(const CSpanImage& image) { return Parse(image, 1); }
+
+int RegionCode(const ClipRect& clip, int64_t px, int64_t py) {
+    int col, row;
+    if (px < clip.left)
+        col = 0;
+    else if (px <= clip.right)
+        col = 1;
+    else
+        col = 2;
+    if (py < clip.top)
+        row = 0;
+    else if (py < clip.bottom)
+        row = 1;
+    else
+        row = 2;
+    return 3 * row + col;
+}
+
+uint16_t PixelFormula(uint16_t s, uint16_t d, uint32_t L) {
+    int64_t out[3];
+    for (int k = 0; k < 3; ++k) {
+        const int64_t sc = Channel(s, 5 * k), dc = Channel(d, 5 * k);
+        out[k] = dc + FloorDiv256((sc - dc) * static_cast<int64_t>(L));
+    }
+    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
+}
+
+uint16_t LaneFormula(uint16_t s, uint16_t d, uint32_t L) {
+    int64_t out[3];
+    for (int k = 0; k < 3; ++k) {
+        const int64_t sc = Channel(s, 5 * k), dc = Channel(d, 5 * k);
+        out[k] = dc + (sc - dc + 64) * static_cast<int64_t>(L) / 256 - static_cast<int64_t>(L) / 4;
+    }
+    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
+}
+
+uint16_t Average(uint16_t s, uint16_t d) {
+    int out[3];
+    for (int k = 0; k < 3; ++k) out[k] = (Channel(s, 5 * k) + Channel(d, 5 * k)) / 2;
+    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
+}
+
+void BlendRun(uint16_t* dst, const uint16_t* src, size_t n, uint32_t level) {
+    uint32_t L = level & 0xffff;
+    if (L == 0) return;
+    if (L > 256) L = 256;
+    const size_t grouped = n - n % 4;
+    for (size_t i = 0; i < n; ++i) {
+        if (i >= grouped)
+            dst[i] = PixelFormula(src[i], dst[i], L);
+        else if (src[i] != 0x0040)
+            dst[i] = LaneFormula(src[i], dst[i], L);
+    }
+}
+
+int32_t Draw(Canvas& c, int32_t x32, int32_t y32, const CImage* image, const DrawEffect* effect) {
+    const int64_t x = x32, y = y32;
+    if (!c.hasPixels) return -1;
+    if (!image) {
+        if (!effect || !effect->params) return -1;
+        const uint32_t f = effect->params->flags;
+        if (!(f & DEPTH_CLEAR) || !c.hasDepth) return -1;
+        std::fill(c.depth.begin(), c.depth.end(), (f & DEPTH_CLEAR_VALUE) ? static_cast<uint8_t>(f & 0xff) : 255);
+        return 0;
+    }
+    if (!(image->kind & 0x10000000u)) return -1;
+
+    if (image->kind == IMAGE_RAW16) {
+        if (effect) return -1;
+        const auto& raw = static_cast<const CRawImage&>(*image);
+        if (!raw.pixels) return 0;
+        // The part of the image inside the clip rectangle, pixel by pixel.
+        for (int64_t r = 0; r < raw.height; ++r)
+            for (int64_t col = 0; col < raw.width; ++col) {
+                const int64_t X = x + col, Y = y + r;
+                if (X >= c.clip.left && X < c.clip.right && Y >= c.clip.top && Y < c.clip.bottom)
+                    c.pixels[Index(c, X, Y)] = raw.pixels[r * raw.width + col];
+            }
+        return 0;
+    }
+    if (image->kind != IMAGE_SPANLIST) return -1;
+    const auto& sprite = static_cast<const CSpanImage&>(*image);
+
+    if (!effect) {
+        const std::vector<Span> spans = ParseColor(sprite);
+        ForEachRun(c, x, y, sprite.width, sprite.height, false, spans, [&](size_t k, uint32_t first, uint32_t end, bool) {
+            for (uint32_t i = first; i < end; ++i) c.pixels[Index(c, x + spans[k].x + i, y + spans[k].y)] = spans[k].pixels[i];
+        });
+        return 0;
+    }
+    switch (effect->code) {
+        case EFFECT_ALPHA: {
+            const std::vector<Span> spans = ParseColor(sprite);
+            ForEachRun(c, x, y, sprite.width, sprite.height, false, spans,
+                       [&](size_t k, uint32_t first, uint32_t end, bool) {
+                           const Span& s = spans[k];
+                           BlendRun(&c.pixels[Index(c, x + s.x + first, y + s.y)], &s.pixels[first], end - first,
+                                    effect->level);
+                       });
+            return 0;
+        }
+        case EFFECT_SOFT_EDGE: {
+            const std::vector<Span> spans = ParseColor(sprite);
+            ForEachRun(c, x, y, sprite.width, sprite.height, false, spans,
+                       [&](size_t k, uint32_t first, uint32_t end, bool whole) {
+                           const Span& s = spans[k];
+                           const size_t at = Index(c, x + s.x, y + s.y);
+                           if (!whole) {
+                               for (uint32_t i = first; i < end; ++i) c.pixels[at + i] = s.pixels[i];
+                               return;
+                           }
+                           if (s.count == 0) return;
+                           for (uint32_t i = 1; i + 1 < s.count; ++i) c.pixels[at + i] = s.pixels[i];
+                           c.pixels[at] = Average(s.pixels[0], c.pixels[at]);
+                           const size_t last = at + s.count - 1;
+                           c.pixels[last] = Average(s.pixels[s.count - 1], c.pixels[last]);
+                       });
+            return 0;
+        }
+        case EFFECT_DEPTH:
+        case EFFECT_DEPTH_ALPHA:
+            if (!c.hasDepth || !effect->params || !effect->params->depthImage) return -1;
+            DepthDraw(c, x, y, sprite, *effect->params, effect->code == EFFECT_DEPTH_ALPHA, effect->level);
+            return 0;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace ref
