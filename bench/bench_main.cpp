@@ -1,0 +1,378 @@
+// Benchmarks of the canvas operations, the blend kernel, the converters and
+// the scene draws. Each reports Mpix/s and "memcpy_share": the time memcpy
+// (memset for fills) takes for the bytes the operation writes, divided by the
+// operation's time, with the data at the same cache level (1.0 = as fast as
+// memcpy). Row-level operations run with their data in L1, L2 and memory.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "VexaCanvas15.h"
+#include "bench/host_surface.h"
+#include "bench/scene.h"
+#include "blit/blend_row.h"
+#include "blit/blend_row_internal.h"
+#include "canvas/row_copy.h"
+#include "pixel/convert.h"
+
+namespace {
+
+using namespace vc15bench;
+
+// ---- Buffers and cache levels ---------------------------------------------
+
+enum Level { kL1 = 0, kL2 = 1, kMem = 2 };
+const char* const kLevelName[] = {"L1", "L2", "mem"};
+// Bytes of destination per call at each level. L1 is 48 KiB and L2 2 MiB per
+// core here: source and destination together stay well inside each.
+constexpr size_t kDstBytes[] = {8 << 10, 256 << 10, 64 << 20};
+
+// A block of memory touched once so that its pages exist.
+struct Block {
+    explicit Block(size_t bytes) : size(bytes), data(static_cast<uint8_t*>(std::aligned_alloc(64, Round(bytes)))) {
+        std::memset(data, 0x5A, bytes);
+        std::mt19937 rng(static_cast<uint32_t>(bytes));
+        for (size_t i = 0; i < bytes; i += 4) data[i] = static_cast<uint8_t>(rng());
+    }
+    ~Block() { std::free(data); }
+    Block(const Block&) = delete;
+    Block& operator=(const Block&) = delete;
+    static size_t Round(size_t b) { return (b + 63) & ~size_t(63); }
+    size_t size;
+    uint8_t* data;
+};
+
+// For main memory the call walks through `kMemSlots` blocks in turn, so that
+// the data it touches was evicted from the caches by the calls before it.
+constexpr int kMemSlots = 4;
+
+// Nanoseconds memcpy (or memset) takes for `bytes` at a cache level,
+// measured once and cached.
+double BaselineNs(size_t bytes, Level level, bool set) {
+    static std::map<std::tuple<size_t, int, bool>, double> cache;
+    const auto key = std::make_tuple(bytes, static_cast<int>(level), set);
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    const int slots = level == kMem ? kMemSlots : 1;
+    Block src(bytes * slots), dst(bytes * slots);
+    using Clock = std::chrono::steady_clock;
+    double best = 1e30;
+    for (int rep = 0; rep < 7; ++rep) {
+        int n = 0;
+        const auto t0 = Clock::now();
+        auto t1 = t0;
+        do {
+            const size_t off = (n % slots) * bytes;
+            if (set)
+                std::memset(dst.data + off, n & 0x7F, bytes);
+            else
+                std::memcpy(dst.data + off, src.data + off, bytes);
+            benchmark::ClobberMemory();
+            ++n;
+            t1 = Clock::now();
+        } while (t1 - t0 < std::chrono::milliseconds(20));
+        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / n);
+    }
+    cache[key] = best;
+    return best;
+}
+
+// Sets the common counters: Mpix/s and the share of memcpy's speed.
+void Report(benchmark::State& state, double pixelsPerIter, size_t bytesWritten, Level level, bool memsetBaseline) {
+    state.counters["Mpix/s"] =
+        benchmark::Counter(pixelsPerIter * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["base_ns"] = BaselineNs(bytesWritten, level, memsetBaseline);
+    state.SetBytesProcessed(static_cast<int64_t>(bytesWritten) * state.iterations());
+}
+
+// The benchmark reports time per iteration; the table computes memcpy_share =
+// base_ns / time. (Computing it here would need the final time, which
+// Google Benchmark only knows after the function returns.)
+
+// ---- memcpy / memset baselines ---------------------------------------------
+
+void BM_Memcpy(benchmark::State& state) {
+    const Level level = static_cast<Level>(state.range(0));
+    const size_t bytes = kDstBytes[level];
+    const int slots = level == kMem ? kMemSlots : 1;
+    Block src(bytes * slots), dst(bytes * slots);
+    int n = 0;
+    for (auto _ : state) {
+        const size_t off = (n++ % slots) * bytes;
+        std::memcpy(dst.data + off, src.data + off, bytes);
+        benchmark::ClobberMemory();
+    }
+    Report(state, bytes / 2.0, bytes, level, false);
+    state.SetLabel(kLevelName[level]);
+}
+BENCHMARK(BM_Memcpy)->DenseRange(0, 2)->ArgName("level");
+
+void BM_Memset(benchmark::State& state) {
+    const Level level = static_cast<Level>(state.range(0));
+    const size_t bytes = kDstBytes[level];
+    const int slots = level == kMem ? kMemSlots : 1;
+    Block dst(bytes * slots);
+    int n = 0;
+    for (auto _ : state) {
+        const size_t off = (n % slots) * bytes;
+        std::memset(dst.data + off, n++ & 0x7F, bytes);
+        benchmark::ClobberMemory();
+    }
+    Report(state, bytes / 2.0, bytes, level, true);
+    state.SetLabel(kLevelName[level]);
+}
+BENCHMARK(BM_Memset)->DenseRange(0, 2)->ArgName("level");
+
+// ---- Row block copy on short runs -------------------------------------------
+
+// Runs of 1..63 pixels (mean ~21 as in the scene) copied one by one, through
+// the library's block copy and through memcpy per run.
+template <bool kLibrary>
+void BM_ShortRunCopy(benchmark::State& state) {
+    std::mt19937 rng(7);
+    std::vector<uint32_t> lengths(4096);
+    uint64_t total = 0;
+    for (auto& l : lengths) total += l = 11 + rng() % 21;
+    std::vector<uint16_t> src(total + 64), dst(total + 64);
+    for (auto _ : state) {
+        size_t at = 0;
+        for (uint32_t l : lengths) {
+            if constexpr (kLibrary)
+                vc15::CopyPixels(dst.data() + at + 1, src.data() + at, l);
+            else
+                std::memcpy(dst.data() + at + 1, src.data() + at, l * 2u);
+            at += l;
+        }
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<double>(total), total * 2, kL2, false);
+}
+BENCHMARK(BM_ShortRunCopy<true>)->Name("BM_ShortRunCopy/library");
+BENCHMARK(BM_ShortRunCopy<false>)->Name("BM_ShortRunCopy/memcpy_per_run");
+
+// ---- Converters -------------------------------------------------------------
+
+const char* const kConvName[] = {"RGB555_RGB565", "RGB565_RGB555", "RGB888_RGB565",
+                                 "RGB888_RGB555", "RGBA8888_ARGB1555", "RGBA8888_ARGB4444"};
+constexpr int kConvSrcBytes[] = {2, 2, 3, 3, 4, 4};
+
+void BM_Convert(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    const auto cl = static_cast<vc15::ConvertLevel>(state.range(1));
+    const Level level = static_cast<Level>(state.range(2));
+    if (!vc15::ConvertLevelSupported(cl)) {
+        state.SkipWithError("level not supported");
+        return;
+    }
+    const vc15::ConvertTable& t = vc15::ConvertTableFor(cl);
+    const size_t dstBytes = kDstBytes[level];
+    const int32_t count = static_cast<int32_t>(dstBytes / 2);
+    const int slots = level == kMem ? kMemSlots : 1;
+    Block src(static_cast<size_t>(count) * kConvSrcBytes[which] * slots), dst(dstBytes * slots);
+    int n = 0;
+    for (auto _ : state) {
+        const int s = n++ % slots;
+        auto* d = reinterpret_cast<uint16_t*>(dst.data + s * dstBytes);
+        const uint8_t* p = src.data + static_cast<size_t>(s) * count * kConvSrcBytes[which];
+        switch (which) {
+            case 0: t.rgb555ToRgb565(d, reinterpret_cast<const uint16_t*>(p), count); break;
+            case 1: t.rgb565ToRgb555(d, reinterpret_cast<const uint16_t*>(p), count); break;
+            case 2: t.rgb888ToRgb565(d, p, count); break;
+            case 3: t.rgb888ToRgb555(d, p, count); break;
+            case 4: t.rgba8888ToArgb1555(d, p, count); break;
+            default: t.rgba8888ToArgb4444(d, p, count); break;
+        }
+        benchmark::ClobberMemory();
+    }
+    Report(state, count, dstBytes, level, false);
+    static const char* const kCl[] = {"scalar", "sse2", "avx2"};
+    state.SetLabel(std::string(kConvName[which]) + " " + kCl[state.range(1)] + " " + kLevelName[level]);
+}
+BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 2}, {0, 1, 2}})->ArgNames({"conv", "simd", "level"});
+
+// ---- Row blend kernel -------------------------------------------------------
+
+void BM_BlendRow(benchmark::State& state) {
+    const auto kl = static_cast<vc15::KernelLevel>(state.range(0));
+    const Level level = static_cast<Level>(state.range(1));
+    const uint32_t alpha = static_cast<uint32_t>(state.range(2));
+    if (!vc15::SetKernelLevelForTesting(kl)) {
+        state.SkipWithError("level not supported");
+        return;
+    }
+    const size_t bytes = kDstBytes[level];
+    const int slots = level == kMem ? kMemSlots : 1;
+    Block src(bytes * slots), dst(bytes * slots);
+    // Picture data without bit 15; the key value is as rare as in real data.
+    for (size_t i = 0; i < bytes * slots; i += 2) src.data[i + 1] &= 0x7F;
+    int n = 0;
+    for (auto _ : state) {
+        const size_t off = (n++ % slots) * bytes;
+        vc15::BlendRow555(reinterpret_cast<uint16_t*>(dst.data + off), reinterpret_cast<const uint16_t*>(src.data + off),
+                          static_cast<uint32_t>(bytes), alpha);
+        benchmark::ClobberMemory();
+    }
+    vc15::SetKernelLevelForTesting(vc15::BestKernelLevel());
+    Report(state, bytes / 2.0, bytes, level, false);
+    static const char* const kKl[] = {"scalar", "sse2", "avx2"};
+    state.SetLabel(std::string(kKl[state.range(0)]) + " " + kLevelName[level] + " level " + std::to_string(alpha));
+}
+BENCHMARK(BM_BlendRow)->ArgsProduct({{0, 1, 2}, {0, 1, 2}, {77, 128}})->ArgNames({"simd", "level", "alpha"});
+
+// Scene-like runs: 11..31 pixels each, one kernel call per run.
+void BM_BlendShortRuns(benchmark::State& state) {
+    const auto kl = static_cast<vc15::KernelLevel>(state.range(0));
+    if (!vc15::SetKernelLevelForTesting(kl)) {
+        state.SkipWithError("level not supported");
+        return;
+    }
+    std::mt19937 rng(9);
+    std::vector<uint32_t> lengths(4096);
+    uint64_t total = 0;
+    for (auto& l : lengths) total += l = 11 + rng() % 21;
+    std::vector<uint16_t> src(total), dst(total + 64);
+    for (auto& p : src) p = static_cast<uint16_t>(rng() & 0x7FFF);
+    for (auto _ : state) {
+        size_t at = 0;
+        for (uint32_t l : lengths) {
+            vc15::BlendRow555(dst.data() + at + 1, src.data() + at, l * 2u, 77);
+            at += l;
+        }
+        benchmark::ClobberMemory();
+    }
+    vc15::SetKernelLevelForTesting(vc15::BestKernelLevel());
+    Report(state, static_cast<double>(total), total * 2, kL2, false);
+    static const char* const kKl[] = {"scalar", "sse2", "avx2"};
+    state.SetLabel(kKl[state.range(0)]);
+}
+BENCHMARK(BM_BlendShortRuns)->DenseRange(0, 2)->ArgName("simd");
+
+// ---- Canvas operations on whole frames ------------------------------------
+
+struct CanvasHolder {
+    explicit CanvasHolder(bool depth = false) : c(CreateInstance()) {
+        CanvasDesc d{depth ? CANVAS_DEPTHPLANE : 0u, kCanvasW, kCanvasH};
+        c->Create(&d);
+        uint16_t* px = nullptr;
+        c->GetBuffer(&px);
+        std::memcpy(px, GetScene().background.data(), GetScene().background.size() * 2);
+    }
+    ~CanvasHolder() { c->Release(); }
+    ICanvas15* c;
+};
+
+constexpr size_t kFrameBytes = static_cast<size_t>(kCanvasW) * kCanvasH * 2;
+
+void BM_FillRect(benchmark::State& state) {
+    CanvasHolder h;
+    FillRectDesc d{{0x40, 0x80, 0xC0}, 0, 0, 0, kCanvasW, kCanvasH};
+    for (auto _ : state) {
+        h.c->FillRect(&d);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<double>(kCanvasW) * kCanvasH, kFrameBytes, kL2, true);
+}
+BENCHMARK(BM_FillRect);
+
+void BM_CopyToSurface(benchmark::State& state) {
+    CanvasHolder h;
+    MemorySurface s(kCanvasW, kCanvasH);
+    for (auto _ : state) {
+        h.c->CopyToSurface(&s);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<double>(kCanvasW) * kCanvasH, kFrameBytes, kL2, false);
+}
+BENCHMARK(BM_CopyToSurface);
+
+// Raw images: 64 x 64 drawn 256 times at the scene's inside positions, and a
+// whole 640 x 480 frame.
+void BM_RawDraw(benchmark::State& state) {
+    const int size = static_cast<int>(state.range(0));
+    CanvasHolder h;
+    const int w = size == 64 ? 64 : kCanvasW, hgt = size == 64 ? 64 : kCanvasH;
+    std::vector<uint16_t> px(static_cast<size_t>(w) * hgt);
+    std::mt19937 rng(3);
+    for (auto& p : px) p = static_cast<uint16_t>(rng());
+    CRawImage img;
+    img.width = w;
+    img.height = hgt;
+    img.pixels = px.data();
+    std::vector<std::pair<int, int>> at;
+    if (size == 64) {
+        for (const Placement& p : GetScene().placed)
+            at.emplace_back(std::clamp(p.x, 0, kCanvasW - 64), std::clamp(p.y, 0, kCanvasH - 64));
+    } else {
+        at.emplace_back(0, 0);
+    }
+    for (auto _ : state) {
+        for (auto [x, y] : at) h.c->Draw(x, y, &img, nullptr);
+        benchmark::ClobberMemory();
+    }
+    const double pixels = static_cast<double>(w) * hgt * at.size();
+    // memcpy of one image's bytes, times the number of draws.
+    const size_t imageBytes = static_cast<size_t>(w) * hgt * 2;
+    state.counters["Mpix/s"] =
+        benchmark::Counter(pixels * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["base_ns"] = BaselineNs(imageBytes, size == 64 ? kL1 : kL2, false) * static_cast<double>(at.size());
+    state.SetLabel(size == 64 ? "raw 64x64 x256" : "raw 640x480");
+}
+BENCHMARK(BM_RawDraw)->Arg(64)->Arg(640)->ArgName("size");
+
+// ---- The scene ----------------------------------------------------------------
+
+enum SceneKind { kPlain, kAlpha77, kAlpha128, kSoftEdge, kDepth, kDepthAlpha128, kSceneKinds };
+const char* const kSceneName[] = {"plain", "alpha77", "alpha128", "soft_edge", "depth", "depth_alpha128"};
+
+void BM_Scene(benchmark::State& state) {
+    const auto kind = static_cast<SceneKind>(state.range(0));
+    const Scene& sc = GetScene();
+    const bool depth = kind == kDepth || kind == kDepthAlpha128;
+    CanvasHolder h(depth);
+    std::vector<DepthParams> params(sc.sprites.size());
+    std::vector<DrawEffect> effects(sc.sprites.size());
+    for (size_t i = 0; i < sc.sprites.size(); ++i) {
+        params[i] = DepthParams{DEPTH_WRITE, 0, sc.sprites[i].depthSpans.get()};
+        DrawEffect& e = effects[i];
+        e = DrawEffect{0, 0, 0, &params[i]};
+        switch (kind) {
+            case kAlpha77: e.code = EFFECT_ALPHA, e.level = 77; break;
+            case kAlpha128: e.code = EFFECT_ALPHA, e.level = 128; break;
+            case kSoftEdge: e.code = EFFECT_SOFT_EDGE; break;
+            case kDepth: e.code = EFFECT_DEPTH; break;
+            case kDepthAlpha128: e.code = EFFECT_DEPTH_ALPHA, e.level = 128; break;
+            default: break;
+        }
+    }
+    DepthParams clear{DEPTH_CLEAR, 0, nullptr};
+    DrawEffect clearEffect{0, 0, 0, &clear};
+    for (auto _ : state) {
+        if (depth) {
+            // A host clears the plane once per frame; that fill is not part
+            // of the sprite drawing measured here.
+            state.PauseTiming();
+            h.c->Draw(0, 0, nullptr, &clearEffect);
+            state.ResumeTiming();
+        }
+        for (const Placement& p : sc.placed) {
+            const Sprite& sp = sc.sprites[p.sprite];
+            h.c->Draw(p.x, p.y, sp.spans.get(), kind == kPlain ? nullptr : &effects[p.sprite]);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["Mpix/s"] = benchmark::Counter(static_cast<double>(sc.visibleOpaque) *
+                                                      static_cast<double>(state.iterations()) / 1e6,
+                                                  benchmark::Counter::kIsRate);
+    state.counters["base_ns"] = BaselineNs(sc.visibleOpaque * 2, kL2, false);
+    state.SetLabel(kSceneName[kind]);
+}
+BENCHMARK(BM_Scene)->DenseRange(0, kSceneKinds - 1)->ArgName("kind");
+
+}  // namespace
+
+BENCHMARK_MAIN();
