@@ -5,21 +5,12 @@
 #include <new>
 
 #include "canvas/draw.h"
+#include "canvas/memory.h"
 #include "canvas/row_copy.h"
 
 namespace vc15 {
 
 namespace {
-
-// Destroys an object through its table, the way a host's delete would.
-template <class T>
-void DestroyThroughTable(T* object) {
-#if VC15_EXPLICIT_DELETING_SLOT
-    object->vcDeletingDestructor(1u);
-#else
-    delete object;
-#endif
-}
 
 // width * height elements of `elementSize` bytes, or 0 when the product is
 // negative or does not fit the address space.
@@ -34,13 +25,13 @@ size_t ByteCount(int64_t w, int64_t h, size_t elementSize) {
 
 // ---- Depth plane -----------------------------------------------------------
 
-CDepthPlane::~CDepthPlane() { std::free(data); }
+CDepthPlane::~CDepthPlane() { MemFree(data); }
 
 int32_t CDepthPlane::Allocate(uint32_t w, uint32_t h) {
     width = w;
     height = h;
     const size_t bytes = ByteCount(w, h, 1);
-    data = bytes ? static_cast<uint8_t*>(std::malloc(bytes)) : nullptr;
+    data = bytes ? static_cast<uint8_t*>(MemAlloc(bytes)) : nullptr;
     if (!data) return -1;
     std::memset(data, 255, bytes);
     return 0;
@@ -69,7 +60,7 @@ uint32_t CCanvas::Release() {
     // at once cannot both destroy the canvas.
     const uint32_t left = refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (left == 0) {
-        DestroyThroughTable(this);
+        DeleteObject(this);
         return 0;
     }
     return left;
@@ -78,10 +69,10 @@ uint32_t CCanvas::Release() {
 CCanvas::~CCanvas() { ReleaseBuffers(); }
 
 void CCanvas::ReleaseBuffers() {
-    std::free(pixels);
+    MemFree(pixels);
     pixels = nullptr;
     if (depthPlane) {
-        DestroyThroughTable(depthPlane);
+        DeleteObject(depthPlane);
         depthPlane = nullptr;
     }
 }
@@ -94,7 +85,7 @@ int32_t CCanvas::Create(const CanvasDesc* desc) {
     width = desc->width;
     height = desc->height;
     const size_t bytes = ByteCount(width, height, sizeof(uint16_t));
-    pixels = bytes ? static_cast<uint16_t*>(std::malloc(bytes)) : nullptr;
+    pixels = bytes ? static_cast<uint16_t*>(MemAlloc(bytes)) : nullptr;
     if (!pixels) {
         // No pixels: an empty canvas that draws nothing.
         width = 0;
@@ -102,9 +93,9 @@ int32_t CCanvas::Create(const CanvasDesc* desc) {
     }
     clip = ClipRect{0, 0, width, height};
     if (pixels && (desc->flags & CANVAS_DEPTHPLANE)) {
-        auto* plane = new (std::nothrow) CDepthPlane;
+        auto* plane = NewObject<CDepthPlane>();
         if (plane && plane->Allocate(static_cast<uint32_t>(width), static_cast<uint32_t>(height)) != 0) {
-            DestroyThroughTable(plane);
+            DeleteObject(plane);
             plane = nullptr;
         }
         depthPlane = plane;
@@ -120,12 +111,12 @@ int32_t CCanvas::FillRect(const FillRectDesc* desc) {
     const int32_t w = desc->width;
     const int32_t h = desc->height;
     if (w <= 0 || h <= 0 || !pixels) return 0;
-    auto* row = static_cast<uint16_t*>(std::malloc(static_cast<size_t>(w) * sizeof(uint16_t)));
+    auto* row = static_cast<uint16_t*>(MemAlloc(static_cast<size_t>(w) * sizeof(uint16_t)));
     if (!row) return 0;  // nothing written, still success
     for (int32_t i = 0; i < w; ++i) row[i] = pixel;
     uint16_t* dst = pixels + static_cast<ptrdiff_t>(desc->y) * width + desc->x;
     for (int32_t r = 0; r < h; ++r, dst += width) CopyPixels(dst, row, static_cast<size_t>(w));
-    std::free(row);
+    MemFree(row);
     return 0;
 }
 
@@ -167,7 +158,7 @@ int32_t CCanvas::GetHeight() { return height; }
 // ---- Factory ---------------------------------------------------------------
 
 extern "C" VC15_API ICanvas15* VC15_CALL CreateInstance(void) {
-    auto* canvas = new (std::nothrow) vc15::CCanvas;
+    auto* canvas = vc15::NewObject<vc15::CCanvas>();
     if (!canvas) return nullptr;
     ICanvas15* iface = canvas;
     iface->AddRef();
