@@ -1,0 +1,185 @@
+// Helpers shared by the DirectDraw tests: owned lists, a DirectDraw object
+// made the way a host makes one, surfaces with an explicit pixel format and
+// pixel access through Lock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "VexaCanvas15.h"
+#include "ddraw/enumerate_internal.h"
+#if !defined(_WIN32)
+#include "ddraw/standin/standin.h"
+#endif
+
+namespace ddtest {
+
+#if defined(_WIN32)
+constexpr bool kStandIn = false;
+#else
+constexpr bool kStandIn = true;
+#endif
+
+// A host list whose nodes are destroyed with it.
+struct OwnedList {
+    CNodeList list{0, nullptr, nullptr};
+    OwnedList() = default;
+    OwnedList(const OwnedList&) = delete;
+    OwnedList& operator=(const OwnedList&) = delete;
+    ~OwnedList() {
+        CListNode* n = list.head;
+        while (n) {
+            CListNode* next = n->next;
+            vcDeleteNode(n);
+            n = next;
+        }
+    }
+    CNodeList* operator&() { return &list; }
+    template <class T>
+    std::vector<T*> Nodes() const {
+        std::vector<T*> out;
+        for (CListNode* n = list.head; n; n = n->next) out.push_back(static_cast<T*>(n));
+        return out;
+    }
+};
+
+// Checks the links, owner and count of a list that was empty before.
+inline void ExpectWellFormed(const CNodeList& list) {
+    int32_t walked = 0;
+    const CListNode* prev = nullptr;
+    for (const CListNode* n = list.head; n; n = n->next) {
+        EXPECT_EQ(n->prev, prev);
+        EXPECT_EQ(n->owner, &list);
+        prev = n;
+        ++walked;
+    }
+    EXPECT_EQ(list.tail, prev);
+    EXPECT_EQ(walked, list.count);
+}
+
+// Releases a platform object at the end of a scope.
+template <class T>
+struct Ref {
+    T* p = nullptr;
+    Ref() = default;
+    explicit Ref(T* q) : p(q) {}
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    ~Ref() { reset(); }
+    void reset() {
+        if (p) p->Release();
+        p = nullptr;
+    }
+    T** out() {
+        reset();
+        return &p;
+    }
+    T* operator->() const { return p; }
+    T* get() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+};
+
+inline void ResetAll() {
+    vc15::ddraw::ResetEnumCountersForTesting();
+#if !defined(_WIN32)
+    vc15::standin::ResetForTesting();
+#endif
+}
+
+// The DirectDraw object of the first listed driver, with the normal
+// cooperative level (surfaces cannot be made before one is set).
+inline bool MakeDirectDraw(Ref<IDirectDraw7>& dd) {
+    OwnedList drivers;
+    if (vdxGetDDrawDrivers(0, &drivers) != 0 || !drivers.list.head) return false;
+    if (vdxCreateDDraw(static_cast<CDDrawDriverNode*>(drivers.list.head), dd.out()) != 0 || !dd) return false;
+    return dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL) == 0;
+}
+
+inline DDPIXELFORMAT RgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b) {
+    DDPIXELFORMAT pf;
+    std::memset(&pf, 0, sizeof pf);
+    pf.dwSize = sizeof pf;
+    pf.dwFlags = DDPF_RGB;
+    pf.dwRGBBitCount = bits;
+    pf.dwRBitMask = r;
+    pf.dwGBitMask = g;
+    pf.dwBBitMask = b;
+    return pf;
+}
+inline DDPIXELFORMAT Rgb555() { return RgbFormat(16, 0x7C00, 0x03E0, 0x001F); }
+inline DDPIXELFORMAT Rgb565() { return RgbFormat(16, 0xF800, 0x07E0, 0x001F); }
+inline DDPIXELFORMAT Rgb888() { return RgbFormat(24, 0xFF0000, 0x00FF00, 0x0000FF); }
+inline DDPIXELFORMAT Xrgb8888() { return RgbFormat(32, 0xFF0000, 0x00FF00, 0x0000FF); }
+
+// An off-screen surface in system memory with the given format.
+inline HRESULT MakeSurface(IDirectDraw7* dd, DWORD w, DWORD h, const DDPIXELFORMAT& pf, Ref<IDirectDrawSurface7>& s,
+                           DWORD extraCaps = 0) {
+    DDSURFACEDESC2 d;
+    std::memset(&d, 0, sizeof d);
+    d.dwSize = sizeof d;
+    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    d.dwWidth = w;
+    d.dwHeight = h;
+    d.ddpfPixelFormat = pf;
+    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY | extraCaps;
+    return dd->CreateSurface(&d, s.out(), nullptr);
+}
+
+// A locked view of a surface's memory.
+struct Locked {
+    IDirectDrawSurface7* surface;
+    DDSURFACEDESC2 desc;
+    bool ok;
+    explicit Locked(IDirectDrawSurface7* s) : surface(s) {
+        std::memset(&desc, 0, sizeof desc);
+        desc.dwSize = sizeof desc;
+        ok = s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) == 0;
+    }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+    ~Locked() {
+        if (ok) surface->Unlock(nullptr);
+    }
+    DWORD bytes() const { return desc.ddpfPixelFormat.dwRGBBitCount / 8; }
+    uint8_t* at(DWORD x, DWORD y) const {
+        return static_cast<uint8_t*>(desc.lpSurface) + static_cast<size_t>(y) * static_cast<size_t>(desc.lPitch) +
+               static_cast<size_t>(x) * bytes();
+    }
+    uint32_t get(DWORD x, DWORD y) const {
+        uint32_t v = 0;
+        std::memcpy(&v, at(x, y), bytes());
+        return v;
+    }
+    void set(DWORD x, DWORD y, uint32_t v) const { std::memcpy(at(x, y), &v, bytes()); }
+};
+
+// Native value of a COLORREF on a format: each channel's top bits under its
+// mask. The reference the colour matching is compared with.
+inline uint32_t NativeOf(const DDPIXELFORMAT& pf, COLORREF c) {
+    auto place = [](uint32_t v8, DWORD mask) -> uint32_t {
+        if (!mask) return 0;
+        int low = 0, bits = 0;
+        while (!(mask & (1u << low))) ++low;
+        for (DWORD m = mask >> low; m & 1u; m >>= 1) ++bits;
+        const uint32_t v = bits >= 8 ? v8 << (bits - 8) : v8 >> (8 - bits);
+        return (v << low) & mask;
+    };
+    return place(c & 0xFF, pf.dwRBitMask) | place((c >> 8) & 0xFF, pf.dwGBitMask) |
+           place((c >> 16) & 0xFF, pf.dwBBitMask);
+}
+
+inline COLORREF Colour(uint8_t r, uint8_t g, uint8_t b) {
+    return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
+}
+
+inline bool AllZero(const void* p, size_t n) {
+    const auto* b = static_cast<const uint8_t*>(p);
+    for (size_t i = 0; i < n; ++i)
+        if (b[i]) return false;
+    return true;
+}
+
+}  // namespace ddtest
