@@ -1,28 +1,11 @@
 // Raw images: copied row by row when wholly inside the clip rectangle;
 // otherwise each row is presented as a span (a CSpanNode borrowing the row's
 // pixels) to the same clipped path that span-list sprites take.
-#include <cstdlib>
-#include <new>
-
 #include "canvas/blit_ops.h"
 #include "canvas/blits.h"
+#include "canvas/memory.h"
 
 namespace vc15 {
-
-namespace {
-
-int64_t g_failAt = -1;
-
-// Counts the temporaries of one crossing draw so that a test can make any
-// one of them fail.
-struct AllocationGate {
-    int64_t next = 0;
-    bool Allow() { return next++ != g_failAt; }
-};
-
-}  // namespace
-
-void FailRawAllocationForTesting(int64_t index) { g_failAt = index; }
 
 bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const CRawImage& image) {
     const int32_t w = image.width;
@@ -40,8 +23,7 @@ bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const CRawImage& image) {
 
     // Crossing path. The wrapper carries the image's box and attr; its spans
     // stay null, the nodes stand in for the records.
-    AllocationGate gate;
-    CSpanImage* wrapper = gate.Allow() ? new (std::nothrow) CSpanImage : nullptr;
+    CSpanImage* wrapper = NewObject<CSpanImage>();
     if (!wrapper) return false;
     wrapper->width = w;
     wrapper->height = h;
@@ -49,12 +31,11 @@ bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const CRawImage& image) {
 
     const size_t rows = static_cast<size_t>(h);
     CSpanNode** table = nullptr;
-    if (rows <= SIZE_MAX / sizeof(CSpanNode*) && gate.Allow())
-        table = static_cast<CSpanNode**>(std::malloc(rows * sizeof(CSpanNode*)));
+    if (rows <= SIZE_MAX / sizeof(CSpanNode*)) table = static_cast<CSpanNode**>(MemAlloc(rows * sizeof(CSpanNode*)));
     size_t made = 0;
     if (table) {
         for (; made < rows; ++made) {
-            CSpanNode* node = gate.Allow() ? new (std::nothrow) CSpanNode : nullptr;
+            CSpanNode* node = NewObject<CSpanNode>();
             if (!node) break;
             // A node's y is 16-bit like a record's, so rows are numbered
             // modulo 65536 as a record would number them.
@@ -77,10 +58,10 @@ bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const CRawImage& image) {
     // nothing of the image.
     for (size_t i = 0; i < made; ++i) {
         table[i]->pixels = nullptr;
-        delete table[i];
+        DeleteObject(table[i]);
     }
-    delete wrapper;
-    std::free(table);
+    DeleteObject(wrapper);
+    MemFree(table);
     return complete;
 }
 

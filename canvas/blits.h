@@ -21,9 +21,4 @@ bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& ima
 bool DrawSpansDepthAlpha(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image, const DepthParams& params,
                          uint32_t level);
 
-// Test hook for the raw blit's crossing path: the allocation with this index
-// (0 = the wrapper, 1 = the node table, 2.. = the nodes) fails; -1 turns
-// the failure off.
-void FailRawAllocationForTesting(int64_t index);
-
 }  // namespace vc15
