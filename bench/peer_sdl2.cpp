@@ -172,8 +172,10 @@ int PeerDistance(const Scene& sc, Ours& ours, Peer& peer, Mode m) {
 
 int main(int argc, char** argv) {
     int rounds = 7, ms = 150;
+    const char* jsonPath = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--quick")) rounds = 3, ms = 60;
+        if (!std::strcmp(argv[i], "--json") && i + 1 < argc) jsonPath = argv[++i];
     }
     if (SDL_Init(0) != 0) {
         std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
@@ -191,6 +193,8 @@ int main(int argc, char** argv) {
     Ours ours(sc);
     bool ok = true;
     double oursNs[kModes] = {}, peerNs[kModes] = {};
+    long badPixels[kModes] = {};
+    int peerDist[kModes] = {};
     std::printf("%-16s %12s %12s %8s %10s %10s\n", "mode", "ours Mpix/s", "SDL2 Mpix/s", "ratio", "model", "SDL2 diff");
     for (int mi = 0; mi < kModes; ++mi) {
         const Mode m = static_cast<Mode>(mi);
@@ -217,6 +221,8 @@ int main(int argc, char** argv) {
             std::snprintf(ratioCol, sizeof ratioCol, "%.2fx", peerNs[m] / oursNs[m]);
             std::snprintf(distCol, sizeof distCol, "%d step%s", dist, dist == 1 ? "" : "s");
         }
+        badPixels[m] = bad;
+        peerDist[m] = dist;
         std::printf("%-16s %12.0f %12s %8s %10s %10s\n", kModeName[m], px / oursNs[m] * 1e3, peerCol, ratioCol,
                     bad ? (std::to_string(bad) + " px").c_str() : "exact", distCol);
     }
@@ -238,6 +244,30 @@ int main(int argc, char** argv) {
     for (const Target& t : targets) {
         const bool met = t.atLeast ? t.value >= t.goal : t.value <= t.goal;
         std::printf("%-50s %8.2f %8.2f  %s\n", t.what, t.value, t.goal, met ? "met" : "MISSED");
+    }
+    if (jsonPath) {
+        FILE* f = std::fopen(jsonPath, "w");
+        if (!f) {
+            std::perror(jsonPath);
+            return 2;
+        }
+        std::fprintf(f, "{\"visible_opaque\": %llu, \"opaque_share\": %.4f, \"mean_run\": %.2f, \"modes\": [\n",
+                     static_cast<unsigned long long>(sc.visibleOpaque), sc.opaqueShare, sc.meanRun);
+        for (int mi = 0; mi < kModes; ++mi) {
+            const double px = static_cast<double>(sc.visibleOpaque);
+            std::fprintf(f, "  {\"mode\": \"%s\", \"ours_mpix\": %.1f, \"sdl2_mpix\": %.1f, \"bad_pixels\": %ld, "
+                            "\"sdl2_max_step\": %d}%s\n",
+                         kModeName[mi], px / oursNs[mi] * 1e3, HasPeer(Mode(mi)) ? px / peerNs[mi] * 1e3 : 0.0,
+                         badPixels[mi], peerDist[mi], mi + 1 < kModes ? "," : "");
+        }
+        std::fprintf(f, "], \"targets\": [\n");
+        const size_t nt = sizeof targets / sizeof targets[0];
+        for (size_t i = 0; i < nt; ++i)
+            std::fprintf(f, "  {\"what\": \"%s\", \"value\": %.3f, \"goal\": %.2f, \"at_least\": %s}%s\n",
+                         targets[i].what, targets[i].value, targets[i].goal, targets[i].atLeast ? "true" : "false",
+                         i + 1 < nt ? "," : "");
+        std::fprintf(f, "]}\n");
+        std::fclose(f);
     }
     std::printf("\nframes: ours bit-exact against the reference model and SDL2 within 4 steps per channel: %s\n",
                 ok ? "yes" : "NO");
