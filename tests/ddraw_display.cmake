@@ -1,0 +1,19 @@
+# DirectDraw tests that need a display: depth-buffer formats, depth buffers,
+# a 3-D device and a whole frame through a flipping chain. Built for Windows
+# only; under Wine they run with an Xvfb server of their own, started by
+# ddraw_display/run-with-xvfb.sh on a free display number.
+if(WIN32)
+  add_executable(vc15_ddraw_display_tests ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_display/display_test.cpp)
+  target_link_libraries(vc15_ddraw_display_tests PRIVATE vc15_core ${VC15_GTEST})
+  target_include_directories(vc15_ddraw_display_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  vc15_link_platform(vc15_ddraw_display_tests)
+  vc15_warnings(vc15_ddraw_display_tests)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME vc15_ddraw_display_tests
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_display/run-with-xvfb.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+                     $<TARGET_FILE:vc15_ddraw_display_tests> --gtest_brief=1)
+    set_tests_properties(vc15_ddraw_display_tests PROPERTIES TIMEOUT 300)
+  else()
+    add_test(NAME vc15_ddraw_display_tests COMMAND vc15_ddraw_display_tests --gtest_brief=1)
+  endif()
+endif()
