@@ -64,7 +64,7 @@ int32_t ReadLe32(const uint8_t* file, size_t size, size_t offset) {
 
 void SetBmpAllocFailForTesting(int nth) { g_failCountdown = nth > 0 ? nth : 0; }
 
-bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record) {
+bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record, uint64_t maxBlock) {
     const int32_t width = ReadLe32(file, size, 18);
     const int32_t height = ReadLe32(file, size, 22);
 
@@ -74,7 +74,7 @@ bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record) {
         const uint64_t stride = BmpStride(width);
         // stride < 2^33 and height < 2^31: the product cannot wrap.
         const uint64_t blockBytes = stride * static_cast<uint64_t>(height);
-        if (blockBytes > kBmpMaxPixelBlock) return false;
+        if (blockBytes > maxBlock || blockBytes > kBmpMaxPixelBlock) return false;
         block = static_cast<uint8_t*>(BmpAlloc(static_cast<size_t>(blockBytes)));
         if (!block) return false;
 

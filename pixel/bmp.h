@@ -28,8 +28,9 @@ constexpr uint64_t BmpStride(int32_t width) {
 // six fields written; a pixel block, if any, belongs to the caller). On false
 // the record is untouched and nothing stays allocated. Never reads outside
 // [file, file + size); missing bytes read as 0. `file` may be null when size
-// is 0.
-bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record);
+// is 0. `maxBlock` is the largest pixel block accepted; only the fuzzer asks
+// for less than the loader's limit (to keep its inputs fast).
+bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record, uint64_t maxBlock = kBmpMaxPixelBlock);
 
 // Test hook: the nth allocation the loader makes from now on (1 = the next
 // one) fails; 0 turns failures off. The loader's allocations are the file

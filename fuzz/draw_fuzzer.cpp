@@ -1,0 +1,257 @@
+// libFuzzer target: random well-formed scenes drawn through the public
+// canvas API. A canvas of up to 256 x 256 (with or without a depth plane),
+// a clip rectangle within it, then a few draws: span-list sprites whose
+// records lie inside their box, raw images, plane-clearing requests and
+// refused kinds, with every effect code (unknown ones too), random levels,
+// biases and flags, and depth images matching their colour sprites.
+//
+// After every draw:
+//   1. nothing outside the clip rectangle changed: no pixel, and no depth
+//      byte except by a whole-plane clear (then every byte outside holds the
+//      clear value);
+//   2. a refused draw (-1) changed nothing at all;
+//   3. the result, every pixel and every depth byte equal those of the plain
+//      per-pixel model of the drawing rules (tests/reference_model.cpp).
+// Check 1 and 2 depend on nothing but the clip rectangle; check 3 pins the
+// exact rules.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "VexaCanvas15.h"
+#include "canvas/canvas.h"
+#include "reference_model.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, int step) {
+    std::fprintf(stderr, "draw_fuzzer: %s (draw %d)\n", what, step);
+    std::abort();
+}
+
+// Small generator for bulk pixel and sample values, seeded from the input,
+// so that the input's bytes go into structure rather than colours.
+struct Rng {
+    uint64_t s;
+    uint32_t Next() {
+        s ^= s << 13;
+        s ^= s >> 7;
+        s ^= s << 17;
+        return static_cast<uint32_t>(s >> 11);
+    }
+};
+
+void Append(std::vector<uint8_t>& stream, uint16_t x, uint16_t y, uint32_t count, const void* elems,
+            size_t elemBytes) {
+    const SpanRecord r{x, y, count};
+    const size_t at = stream.size();
+    stream.resize(at + sizeof r + elemBytes);
+    std::memcpy(stream.data() + at, &r, sizeof r);
+    if (elemBytes) std::memcpy(stream.data() + at + sizeof r, elems, elemBytes);
+}
+
+void Give(CSpanImage& img, int32_t w, int32_t h, uint32_t count, const std::vector<uint8_t>& stream) {
+    img.width = w;
+    img.height = h;
+    img.spanCount = count;
+    img.spans = new uint8_t[stream.size() + 1];
+    if (!stream.empty()) std::memcpy(img.spans, stream.data(), stream.size());
+}
+
+// One draw request with everything it points to.
+struct Request {
+    int32_t x = 0, y = 0;
+    CSpanImage sprite;
+    CSpanImage depthImage;
+    CRawImage raw;
+    std::vector<uint16_t> rawPixels;
+    CSpanImage badKind;  // a span-list image relabelled with another kind
+    const CImage* image = nullptr;
+    DepthParams params{};
+    DrawEffect effect{};
+    const DrawEffect* effectPtr = nullptr;
+    bool clears = false;  // a whole-plane clear may happen
+    uint8_t clearValue = 255;
+};
+
+int32_t Position(FuzzedDataProvider& fdp, int32_t canvasSize, int32_t imageSize) {
+    switch (fdp.ConsumeIntegralInRange<int>(0, 15)) {
+        case 0: return INT32_MIN + fdp.ConsumeIntegralInRange<int32_t>(0, 300);
+        case 1: return INT32_MAX - fdp.ConsumeIntegralInRange<int32_t>(0, 300);
+        case 2: return fdp.ConsumeIntegral<int32_t>();
+        default: return fdp.ConsumeIntegralInRange<int32_t>(-imageSize - 4, canvasSize + 4);
+    }
+}
+
+void BuildRequest(FuzzedDataProvider& fdp, Rng& rng, int32_t cw, int32_t ch, Request& rq) {
+    const int what = fdp.ConsumeIntegralInRange<int>(0, 9);
+    const int32_t w = fdp.ConsumeIntegralInRange<int32_t>(0, fdp.ConsumeBool() ? 300 : 24);
+    const int32_t h = fdp.ConsumeIntegralInRange<int32_t>(0, fdp.ConsumeBool() ? 300 : 24);
+    rq.x = Position(fdp, cw, w);
+    rq.y = Position(fdp, ch, h);
+
+    if (what <= 5 || what == 8) {
+        // Span-list sprite and its depth image: same box, same records.
+        std::vector<uint8_t> colour, depth;
+        uint32_t n = 0;
+        if (w >= 0 && h > 0) {
+            n = fdp.ConsumeIntegralInRange<uint32_t>(0, 24);
+            std::vector<uint16_t> px;
+            std::vector<uint8_t> samples;
+            for (uint32_t i = 0; i < n; ++i) {
+                const uint16_t sx = static_cast<uint16_t>(fdp.ConsumeIntegralInRange<int32_t>(0, w));
+                const uint16_t sy = static_cast<uint16_t>(fdp.ConsumeIntegralInRange<int32_t>(0, h - 1));
+                const uint32_t count = fdp.ConsumeIntegralInRange<uint32_t>(0, static_cast<uint32_t>(w - sx));
+                px.resize(count);
+                samples.resize(count);
+                const uint32_t style = rng.Next() & 3;
+                for (uint32_t k = 0; k < count; ++k) {
+                    px[k] = style == 0 ? 0x0040 : static_cast<uint16_t>(rng.Next());  // the lane key, or anything
+                    samples[k] = static_cast<uint8_t>(style == 1 ? rng.Next() & 7 : rng.Next());
+                }
+                Append(colour, sx, sy, count, px.data(), 2 * count);
+                Append(depth, sx, sy, count, samples.data(), count);
+            }
+        }
+        Give(rq.sprite, w, h, n, colour);
+        Give(rq.depthImage, w, h, n, depth);
+        rq.image = &rq.sprite;
+        if (what == 8) {
+            // Same record with a kind the dispatcher must refuse.
+            Give(rq.badKind, w, h, n, colour);
+            const uint32_t kinds[] = {0x00000002u, 0x00000004u, 0x10000000u, 0x10000001u, 0x10000006u,
+                                      fdp.ConsumeIntegral<uint32_t>()};
+            rq.badKind.kind = kinds[fdp.ConsumeIntegralInRange<int>(0, 5)];
+            rq.image = &rq.badKind;
+        }
+    } else if (what <= 7) {
+        rq.raw.width = w;
+        rq.raw.height = h;
+        rq.rawPixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+        for (auto& p : rq.rawPixels) p = static_cast<uint16_t>(rng.Next());
+        rq.raw.pixels = rq.rawPixels.empty() ? nullptr : rq.rawPixels.data();
+        rq.raw.attr = rng.Next();
+        rq.image = &rq.raw;
+    } else {
+        rq.image = nullptr;  // plane-clearing request (or both null)
+    }
+
+    // Effect: none, one of the four, or a code the dispatcher must refuse.
+    const int e = fdp.ConsumeIntegralInRange<int>(0, 9);
+    const uint32_t codes[] = {EFFECT_ALPHA, EFFECT_SOFT_EDGE, EFFECT_DEPTH, EFFECT_DEPTH_ALPHA,
+                              EFFECT_ALPHA | EFFECT_SOFT_EDGE, 0u, fdp.ConsumeIntegral<uint32_t>()};
+    const bool noEffect = rq.image ? e <= 2 : e == 0;
+    if (!noEffect) {
+        rq.effect.code = codes[fdp.ConsumeIntegralInRange<int>(0, 6)];
+        rq.effect.reserved = static_cast<uint16_t>(rng.Next());
+        rq.effect.level = fdp.ConsumeBool() ? fdp.ConsumeIntegralInRange<uint16_t>(0, 256) : fdp.ConsumeIntegral<uint16_t>();
+        uint32_t flags = fdp.ConsumeIntegral<uint8_t>();
+        if (fdp.ConsumeBool()) flags |= DEPTH_WRITE;
+        if (fdp.ConsumeBool()) flags |= DEPTH_CLEAR;
+        if (fdp.ConsumeBool()) flags |= DEPTH_CLEAR_VALUE;
+        if (fdp.ConsumeIntegralInRange<int>(0, 7) == 0) flags |= fdp.ConsumeIntegral<uint32_t>() & 0xFFFC0000u;
+        rq.params.flags = flags;
+        rq.params.bias = fdp.ConsumeIntegral<uint8_t>();
+        rq.params.depthImage = &rq.depthImage;
+        // Depth effects always carry their parameters (the records are
+        // trusted); a plane-clearing request may lack them.
+        const bool depthCode = rq.effect.code == EFFECT_DEPTH || rq.effect.code == EFFECT_DEPTH_ALPHA;
+        rq.effect.params = (depthCode || fdp.ConsumeIntegralInRange<int>(0, 5) != 0) ? &rq.params : nullptr;
+        rq.effectPtr = &rq.effect;
+        const bool clearFlag = (flags & DEPTH_CLEAR) != 0;
+        const bool viaWrite = rq.image == &rq.sprite && depthCode && (flags & DEPTH_WRITE);
+        rq.clears = rq.effect.params && clearFlag && (rq.image == nullptr || viaWrite);
+        rq.clearValue = (flags & DEPTH_CLEAR_VALUE) ? static_cast<uint8_t>(flags & 0xFF) : 255;
+    }
+}
+
+bool Inside(const ClipRect& c, int32_t X, int32_t Y) { return X >= c.left && X < c.right && Y >= c.top && Y < c.bottom; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider fdp(data, size);
+    Rng rng{fdp.ConsumeIntegral<uint64_t>() | 1};
+
+    ICanvas15* canvas = CreateInstance();
+    if (!canvas) return 0;
+    CanvasDesc desc{};
+    desc.width = fdp.ConsumeIntegralInRange<int32_t>(fdp.ConsumeIntegralInRange<int>(0, 31) == 0 ? 0 : 1, 256);
+    desc.height = fdp.ConsumeIntegralInRange<int32_t>(fdp.ConsumeIntegralInRange<int>(0, 31) == 0 ? 0 : 1, 256);
+    desc.flags = (fdp.ConsumeBool() ? CANVAS_DEPTHPLANE : 0u) | (fdp.ConsumeIntegral<uint8_t>() & ~CANVAS_DEPTHPLANE);
+    if (canvas->Create(&desc) != 0) Fail("Create refused a canvas description", -1);
+    const int32_t cw = canvas->GetWidth(), ch = canvas->GetHeight();
+    uint16_t* pixels = nullptr;
+    canvas->GetBuffer(&pixels);
+    // The depth plane has no host access of its own: look at the object.
+    vc15::CCanvas* impl = static_cast<vc15::CCanvas*>(canvas);
+    uint8_t* depth = impl->depthPlane ? impl->depthPlane->data : nullptr;
+    const size_t n = static_cast<size_t>(cw) * static_cast<size_t>(ch);
+
+    ref::Canvas model;
+    model.width = cw;
+    model.height = ch;
+    model.hasPixels = pixels != nullptr;
+    model.hasDepth = depth != nullptr;
+    if (pixels)
+        for (size_t i = 0; i < n; ++i) pixels[i] = static_cast<uint16_t>(rng.Next());
+    if (depth && fdp.ConsumeBool())
+        for (size_t i = 0; i < n; ++i) depth[i] = static_cast<uint8_t>(rng.Next() % 4 ? rng.Next() : 255);
+    model.pixels.assign(pixels, pixels + (pixels ? n : 0));
+    if (depth) model.depth.assign(depth, depth + n);
+
+    ClipRect clip{0, 0, cw, ch};
+    if (fdp.ConsumeBool()) {
+        clip.left = fdp.ConsumeIntegralInRange<int32_t>(0, cw);
+        clip.right = fdp.ConsumeIntegralInRange<int32_t>(clip.left, cw);
+        clip.top = fdp.ConsumeIntegralInRange<int32_t>(0, ch);
+        clip.bottom = fdp.ConsumeIntegralInRange<int32_t>(clip.top, ch);
+        canvas->SetClipRect(&clip);
+    }
+    model.clip = clip;
+
+    std::vector<uint16_t> beforePx;
+    std::vector<uint8_t> beforeDepth;
+    const int draws = fdp.ConsumeIntegralInRange<int>(1, 6);
+    for (int step = 0; step < draws && fdp.remaining_bytes() > 0; ++step) {
+        auto rq = std::make_unique<Request>();
+        BuildRequest(fdp, rng, cw, ch, *rq);
+        if (pixels) beforePx.assign(pixels, pixels + n);
+        if (depth) beforeDepth.assign(depth, depth + n);
+
+        const int32_t got = canvas->Draw(rq->x, rq->y, rq->image, rq->effectPtr);
+        const int32_t want = ref::Draw(model, rq->x, rq->y, rq->image, rq->effectPtr);
+        if (got != 0 && got != -1) Fail("result is neither 0 nor -1", step);
+
+        // 1 and 2: the clip rectangle and refusals, without the model.
+        for (int32_t Y = 0; Y < ch && pixels; ++Y)
+            for (int32_t X = 0; X < cw; ++X) {
+                const size_t i = static_cast<size_t>(Y) * cw + X;
+                const bool in = Inside(clip, X, Y);
+                if ((!in || got == -1) && pixels[i] != beforePx[i]) Fail("pixel changed outside the clip or on -1", step);
+                if (!depth) continue;
+                if (got == -1 || !rq->clears) {
+                    if (!in || got == -1) {
+                        if (depth[i] != beforeDepth[i]) Fail("depth changed outside the clip or on -1", step);
+                    }
+                } else if (!in && depth[i] != rq->clearValue) {
+                    Fail("depth outside the clip is not the clear value", step);
+                }
+            }
+
+        // 3: the exact rules.
+        if (got != want) Fail("result differs from the model", step);
+        if (pixels && std::memcmp(pixels, model.pixels.data(), n * sizeof(uint16_t)) != 0)
+            Fail("pixels differ from the model", step);
+        if (depth && std::memcmp(depth, model.depth.data(), n) != 0) Fail("depth plane differs from the model", step);
+    }
+
+    canvas->Release();
+    return 0;
+}
