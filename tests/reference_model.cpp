@@ -234,6 +234,7 @@ int32_t Draw(Canvas& c, int32_t x32, int32_t y32, const CImage* image, const Dra
             ForEachRun(c, x, y, sprite.width, sprite.height, false, spans,
                        [&](size_t k, uint32_t first, uint32_t end, bool) {
                            const Span& s = spans[k];
+                           if (end == first) return;
                            BlendRun(&c.pixels[Index(c, x + s.x + first, y + s.y)], &s.pixels[first], end - first,
                                     effect->level);
                        });
