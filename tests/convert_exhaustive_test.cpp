@@ -208,12 +208,13 @@ TEST(ConvertInPlace, ByteSourcesGiveTheSameResult) {
 TEST(ConvertBounds, ReadAndWriteExactlyCountPixels) {
     AtEveryLevel([&] {
         for (int32_t n : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100}) {
-            std::unique_ptr<uint16_t[]> s16(new uint16_t[n]);
-            std::unique_ptr<uint8_t[]> s24(new uint8_t[3 * n]);
-            std::unique_ptr<uint8_t[]> s32(new uint8_t[4 * n]);
-            for (int32_t i = 0; i < n; ++i) s16[i] = static_cast<uint16_t>(0x9999 + i);
-            std::memset(s24.get(), 0xEE, 3 * n);
-            std::memset(s32.get(), 0xEE, 4 * n);
+            const size_t un = static_cast<size_t>(n);
+            std::unique_ptr<uint16_t[]> s16(new uint16_t[un]);
+            std::unique_ptr<uint8_t[]> s24(new uint8_t[3 * un]);
+            std::unique_ptr<uint8_t[]> s32(new uint8_t[4 * un]);
+            for (size_t i = 0; i < un; ++i) s16[i] = static_cast<uint16_t>(0x9999 + i);
+            std::memset(s24.get(), 0xEE, 3 * un);
+            std::memset(s32.get(), 0xEE, 4 * un);
             std::vector<uint16_t> out(n + 1);
             auto check = [&](const char* what) {
                 EXPECT_EQ(out[n], 0xBEEF) << what << " n=" << n;
