@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine for ctest and other build steps.
+#
+# - One prefix per user (VC15_WINEPREFIX, default $HOME/.cache/vc15-wine),
+#   created once under a lock so parallel tests do not race to create it.
+# - WINEDEBUG=-all keeps Wine's own diagnostics out of the test output.
+# - A persistent wineserver is started detached from our output pipes, and
+#   the program's output goes through a temporary file: a wineserver (or
+#   Wine service process) that inherits ctest's pipe would make ctest wait
+#   seconds for every test after the program has already finished.
+set -u
+if [ $# -lt 1 ]; then
+    echo "usage: $0 program.exe [args...]" >&2
+    exit 2
+fi
+
+export WINEDEBUG=-all
+export WINEPREFIX="${VC15_WINEPREFIX:-${HOME:-/tmp}/.cache/vc15-wine}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+WINE="${VC15_WINE:-}"
+if [ -z "$WINE" ]; then
+    for candidate in /usr/lib/wine/wine64 /usr/lib/wine/wine /usr/bin/wine64 /usr/bin/wine; do
+        if [ -x "$candidate" ]; then WINE="$candidate"; break; fi
+    done
+fi
+WINESERVER="${VC15_WINESERVER:-}"
+if [ -z "$WINESERVER" ]; then
+    for candidate in /usr/lib/wine/wineserver /usr/lib/wine/wineserver64 /usr/bin/wineserver; do
+        if [ -x "$candidate" ]; then WINESERVER="$candidate"; break; fi
+    done
+fi
+if [ -z "$WINE" ] || [ -z "$WINESERVER" ]; then
+    echo "wine-run.sh: Wine is not installed (apt-get install wine wine64)" >&2
+    exit 127
+fi
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        "$WINE" wineboot -i >/dev/null 2>&1 </dev/null 9>&-
+        "$WINESERVER" -w 9>&-
+    fi
+    # Keep the server for 2 minutes after the last client, detached from our
+    # pipes and from the lock (a daemon holding fd 9 would keep it locked).
+    "$WINESERVER" -p120 </dev/null >/dev/null 2>&1 9>&- || true
+) 9>"$WINEPREFIX.lock"
+
+out="$(mktemp "${TMPDIR:-/tmp}/vc15-wine.XXXXXX")"
+trap 'rm -f "$out"' EXIT
+"$WINE" "$@" </dev/null >"$out" 2>&1
+rc=$?
+cat "$out"
+exit $rc
