@@ -147,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     Fail("refused file load changed the record", 0, 0, size);
                 }
             }
+            std::remove(path.c_str());
         }
     }
     if (ok) imgFreeBMP(&rec);
