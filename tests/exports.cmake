@@ -1,0 +1,30 @@
+# Export table check: the built library exports exactly the names hosts link
+# against (and, on Windows, imports only system DLLs).
+find_package(Python3 COMPONENTS Interpreter)
+if(NOT Python3_Interpreter_FOUND)
+  message(WARNING "python3 not found: the export check is not registered")
+  return()
+endif()
+
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(vc15_export_arch x86)
+  else()
+    set(vc15_export_arch x64)
+  endif()
+  set(vc15_objdump ${CMAKE_OBJDUMP})
+  if(NOT vc15_objdump AND DEFINED VC15_MINGW_TRIPLE)
+    find_program(vc15_objdump ${VC15_MINGW_TRIPLE}-objdump)
+  endif()
+  add_test(NAME exports_dll
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.py dll
+                   $<TARGET_FILE:VexaCanvas15> ${vc15_objdump} ${vc15_export_arch})
+  set_tests_properties(exports_dll PROPERTIES LABELS "exports;static")
+elseif(NOT VC15_SANITIZE)
+  # Sanitizer builds add instrumentation symbols of their own.
+  find_program(VC15_NM NAMES nm)
+  add_test(NAME exports_so
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.py so
+                   $<TARGET_FILE:VexaCanvas15> ${VC15_NM})
+  set_tests_properties(exports_so PROPERTIES LABELS "exports;static")
+endif()
