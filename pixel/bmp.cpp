@@ -37,6 +37,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "canvas/memory.h"
 #include "pixel/bmp_file.h"
 
 namespace vc15 {
@@ -45,10 +46,13 @@ namespace {
 
 int g_failCountdown = 0;  // test hook: 0 = off, n = the nth allocation fails
 
-// Zeroed memory from the library's general-purpose allocator. Large blocks
-// come back as fresh zero pages, so rows the file never reaches cost nothing.
+// Zeroed memory from the library's general-purpose allocator (calloc pairs
+// with the MemFree that releases it), honouring both failure injections. Large
+// blocks come back as fresh zero pages, so rows the file never reaches cost
+// nothing.
 void* BmpAlloc(size_t bytes) {
     if (g_failCountdown > 0 && --g_failCountdown == 0) return nullptr;
+    if (!memory_detail::AllowAllocation()) return nullptr;
     return std::calloc(bytes, 1);
 }
 
@@ -130,13 +134,13 @@ VC15_API bool VC15_CALL imgLoadBMP(const char* filename, ImgData* record) {
     }
     vc15::bmpfile::Close(file);
     const bool ok = vc15::DecodeBmp(buffer, static_cast<size_t>(size), record);
-    std::free(buffer);
+    vc15::MemFree(buffer);
     return ok;
 }
 
 VC15_API void VC15_CALL imgFreeBMP(ImgData* record) {
     if (!record) return;
-    std::free(record->pixels);
+    vc15::MemFree(record->pixels);
     record->pixels = nullptr;
 }
 

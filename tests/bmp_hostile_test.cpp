@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "bmp_test_files.h"
+#include "canvas/memory.h"
 #include "pixel/bmp.h"
 
 #if !defined(_WIN32)
@@ -183,6 +184,27 @@ TEST(BmpHostile, AllocationFailuresLeaveRecordAndLeakNothing) {
     EXPECT_FALSE(DecodeExact(MakeFile(2, 2, std::vector<uint8_t>(16, 0x44)), &rec));
     EXPECT_TRUE(SameRecord(rec, Sentinel()));
     vc15::SetBmpAllocFailForTesting(0);
+}
+
+// The same through the library-wide allocation layer: the loader makes
+// exactly two allocations, and failing either is a clean refusal.
+TEST(BmpHostile, LibraryAllocationFailuresAreCleanRefusals) {
+    TempFile t("alloc2.bmp");
+    t.Write(MakeFile(3, 2, std::vector<uint8_t>(24, 0x66)));
+    for (long allowed : {0L, 1L}) {
+        vc15::testing::FailAllocationsAfter(allowed);
+        ImgData rec = Sentinel();
+        const bool ok = imgLoadBMP(t.Name().c_str(), &rec);
+        vc15::testing::FailAllocationsAfter(-1);
+        EXPECT_FALSE(ok) << allowed;
+        EXPECT_TRUE(SameRecord(rec, Sentinel())) << allowed;
+    }
+    vc15::testing::FailAllocationsAfter(2);
+    ImgData rec = Sentinel();
+    const bool ok = imgLoadBMP(t.Name().c_str(), &rec);
+    EXPECT_EQ(vc15::testing::FailAllocationsAfter(-1), 2);
+    ASSERT_TRUE(ok);
+    imgFreeBMP(&rec);
 }
 
 TEST(BmpHostile, ThingsThatAreNotFilesAreRefused) {
