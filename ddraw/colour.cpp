@@ -66,8 +66,8 @@ extern "C" VC15_API HRESULT VC15_CALL vdxSetColorKey(IDirectDrawSurface7* surfac
 
 extern "C" VC15_API bool VC15_CALL vdxFillColor(IDirectDrawSurface7* surface, uint8_t red, uint8_t green,
                                                 uint8_t blue) {
-    const COLORREF color = static_cast<COLORREF>(red) | (static_cast<COLORREF>(green) << 8) |
-                           (static_cast<COLORREF>(blue) << 16);
+    const COLORREF color =
+        static_cast<COLORREF>(red) | (static_cast<COLORREF>(green) << 8) | (static_cast<COLORREF>(blue) << 16);
     DDBLTFX fx;
     std::memset(&fx, 0, sizeof fx);
     fx.dwSize = sizeof fx;

@@ -60,8 +60,7 @@ extern "C" VC15_API int32_t VC15_CALL vdxCreateFrameBufferNormal(IDirectDraw7* d
 }
 
 extern "C" VC15_API int32_t VC15_CALL vdxCreateOffScreenSurface(IDirectDraw7* dd, IDirectDrawSurface7** out,
-                                                                uint32_t width, uint32_t height,
-                                                                uint8_t videoMemory) {
+                                                                uint32_t width, uint32_t height, uint8_t videoMemory) {
     DDSURFACEDESC2 desc;
     const DWORD where = videoMemory != 0 ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
     PrepareRequest(desc, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH, DDSCAPS_OFFSCREENPLAIN | where);

@@ -143,8 +143,7 @@ extern "C" VC15_API int32_t VC15_CALL vdxGetVideoModes(IDirectDraw7* dd, CNodeLi
     return dd->EnumDisplayModes(DDEDM_REFRESHRATES, nullptr, list, ddraw::ModeCallback) == 0 ? 0 : -1;
 }
 
-extern "C" VC15_API int32_t VC15_CALL vdxGetZBufferFormats(IDirect3D7* d3d, CD3DDeviceNode* device,
-                                                           CNodeList* list) {
+extern "C" VC15_API int32_t VC15_CALL vdxGetZBufferFormats(IDirect3D7* d3d, CD3DDeviceNode* device, CNodeList* list) {
     return d3d->EnumZBufferFormats(device->desc.deviceGUID, ddraw::DepthFormatCallback, list) == 0 ? 0 : -1;
 }
 

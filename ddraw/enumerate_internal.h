@@ -24,8 +24,7 @@ void ResetEnumCountersForTesting();
 // The next `count` node allocations fail as if memory had run out. Test use only.
 void FailNodeAllocationsForTesting(int count);
 
-BOOL VC15_PLATFORM_CALLBACK DriverCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID context,
-                                           HMONITOR monitor);
+BOOL VC15_PLATFORM_CALLBACK DriverCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID context, HMONITOR monitor);
 HRESULT VC15_PLATFORM_CALLBACK ModeCallback(LPDDSURFACEDESC2 desc, LPVOID context);
 HRESULT VC15_PLATFORM_CALLBACK DepthFormatCallback(LPDDPIXELFORMAT format, LPVOID context);
 HRESULT VC15_PLATFORM_CALLBACK DeviceCallback(LPSTR description, LPSTR name, LPD3DDEVICEDESC7 desc, LPVOID context);

@@ -27,9 +27,9 @@ protected:
 };
 
 std::vector<COLORREF> SampleColours() {
-    std::vector<COLORREF> colours = {Colour(0, 0, 0),       Colour(255, 255, 255), Colour(255, 0, 0),
-                                     Colour(0, 255, 0),     Colour(0, 0, 255),     Colour(8, 4, 8),
-                                     Colour(7, 3, 7),       Colour(128, 64, 32),   Colour(0x12, 0x34, 0x56)};
+    std::vector<COLORREF> colours = {Colour(0, 0, 0),   Colour(255, 255, 255), Colour(255, 0, 0),
+                                     Colour(0, 255, 0), Colour(0, 0, 255),     Colour(8, 4, 8),
+                                     Colour(7, 3, 7),   Colour(128, 64, 32),   Colour(0x12, 0x34, 0x56)};
     std::mt19937 rng(1234);
     for (int i = 0; i < 40; ++i) colours.push_back(rng() & 0xFFFFFF);
     return colours;

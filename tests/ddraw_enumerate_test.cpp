@@ -232,7 +232,8 @@ TEST_F(DDrawEnumerate, ModesOfTheDisplay) {
     for (CDisplayModeNode* n : modes.Nodes<CDisplayModeNode>()) {
         EXPECT_EQ(n->mode.dwSize, sizeof(DDSURFACEDESC2));
         EXPECT_GT(n->mode.dwWidth, 0u);
-        has640x480x16 |= n->mode.dwWidth == 640 && n->mode.dwHeight == 480 && n->mode.ddpfPixelFormat.dwRGBBitCount == 16;
+        has640x480x16 |=
+            n->mode.dwWidth == 640 && n->mode.dwHeight == 480 && n->mode.ddpfPixelFormat.dwRGBBitCount == 16;
     }
     EXPECT_TRUE(has640x480x16);
     std::printf("[ modes    ] %d display modes reported\n", modes.list.count);
@@ -258,8 +259,7 @@ TEST_F(DDrawEnumerate, DevicesAndDepthFormats) {
         OwnedList formats;
         EXPECT_EQ(vdxGetZBufferFormats(d3d.get(), dev, &formats), 0);
         ExpectWellFormed(formats.list);
-        std::printf("[ device   ] \"%s\" \"%s\": %d depth formats\n", dev->name, dev->description,
-                    formats.list.count);
+        std::printf("[ device   ] \"%s\" \"%s\": %d depth formats\n", dev->name, dev->description, formats.list.count);
         for (CZBufferFormatNode* f : formats.Nodes<CZBufferFormatNode>()) {
             EXPECT_NE(f->format.dwFlags & DDPF_ZBUFFER, 0u);
             std::printf("[ depth    ]   %u bits, z mask 0x%08X, stencil %u bits\n",
@@ -318,8 +318,8 @@ TEST_F(DDrawEnumerate, StandInSkipsDriversThatFail) {
         OwnedList drivers;
         ASSERT_EQ(vdxGetDDrawDrivers(0, &drivers), 0) << step;
         ASSERT_EQ(drivers.list.count, 1) << step;
-        EXPECT_TRUE(IsEqualGUID(static_cast<CDDrawDriverNode*>(drivers.list.head)->guid,
-                                vc15::standin::kSecondDriverGuid));
+        EXPECT_TRUE(
+            IsEqualGUID(static_cast<CDDrawDriverNode*>(drivers.list.head)->guid, vc15::standin::kSecondDriverGuid));
         EXPECT_EQ(Counters().drivers, 1) << step;
         EXPECT_EQ(vc15::standin::LiveObjects(), 0) << step;
     }

@@ -18,7 +18,10 @@ std::vector<uint16_t> DrawFrame(ICanvas15* canvas, int w, int h) {
     for (int i = 0; i < 12; ++i) {
         const int x = static_cast<int>(rng() % static_cast<unsigned>(w - 8));
         const int y = static_cast<int>(rng() % static_cast<unsigned>(h - 8));
-        FillRectDesc r{{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())}, 0, x, y,
+        FillRectDesc r{{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())},
+                       0,
+                       x,
+                       y,
                        1 + static_cast<int>(rng() % static_cast<unsigned>(w - x)),
                        1 + static_cast<int>(rng() % static_cast<unsigned>(h - y))};
         EXPECT_EQ(canvas->FillRect(&r), 0);

@@ -19,6 +19,7 @@ struct Row {
 };
 
 // Every code of the table with the spaces its text carries.
+// clang-format off
 const Row kRows[] = {
     // No leading space, one trailing space.
     {0x80004001, kTrailing}, {0x800401F0, kTrailing}, {0x8007000E, kTrailing}, {0x80070057, kTrailing},
@@ -55,6 +56,7 @@ const Row kRows[] = {
     // Neither.
     {0x8876023A, kNone}, {0x8876024C, kNone},
 };
+// clang-format on
 
 const char* Message(uint32_t code) { return vdxDirectDrawErrorCode(static_cast<HRESULT>(code)); }
 
@@ -72,26 +74,26 @@ TEST(DDrawMessages, TableHasEveryCodeInItsSpaceGroup) {
         const bool leading = text[0] == ' ';
         const size_t trailing = text.size() - 1 - text.find_last_not_of(' ');
         switch (row.spaces) {
-        case kTrailing:
-            EXPECT_FALSE(leading);
-            EXPECT_EQ(trailing, 1u);
-            break;
-        case kLeading:
-            EXPECT_TRUE(leading);
-            EXPECT_EQ(trailing, 0u);
-            break;
-        case kBoth:
-            EXPECT_TRUE(leading);
-            EXPECT_EQ(trailing, 1u);
-            break;
-        case kTwoTrailing:
-            EXPECT_FALSE(leading);
-            EXPECT_EQ(trailing, 2u);
-            break;
-        case kNone:
-            EXPECT_FALSE(leading);
-            EXPECT_EQ(trailing, 0u);
-            break;
+            case kTrailing:
+                EXPECT_FALSE(leading);
+                EXPECT_EQ(trailing, 1u);
+                break;
+            case kLeading:
+                EXPECT_TRUE(leading);
+                EXPECT_EQ(trailing, 0u);
+                break;
+            case kBoth:
+                EXPECT_TRUE(leading);
+                EXPECT_EQ(trailing, 1u);
+                break;
+            case kTwoTrailing:
+                EXPECT_FALSE(leading);
+                EXPECT_EQ(trailing, 2u);
+                break;
+            case kNone:
+                EXPECT_FALSE(leading);
+                EXPECT_EQ(trailing, 0u);
+                break;
         }
         // Only one space at the start, and a real sentence after it.
         const size_t body = text.find_first_not_of(' ');
@@ -136,9 +138,8 @@ TEST(DDrawMessages, CodesOutsideTheTableGiveZero) {
         if (listed.count(code)) continue;
         ASSERT_EQ(Message(code), zero) << std::hex << code;
     }
-    for (uint32_t code : {0x80004000u, 0x80004002u, 0x80004003u, 0x800401F1u, 0x8007000Du, 0x80070056u,
-                          0x887600B5u, 0x88760001u, 0x00000001u, 0x7FFFFFFFu, 0xFFFFFFFFu, 0x08760005u,
-                          0x88770005u, 0x08760082u})
+    for (uint32_t code : {0x80004000u, 0x80004002u, 0x80004003u, 0x800401F1u, 0x8007000Du, 0x80070056u, 0x887600B5u,
+                          0x88760001u, 0x00000001u, 0x7FFFFFFFu, 0xFFFFFFFFu, 0x08760005u, 0x88770005u, 0x08760082u})
         EXPECT_STREQ(Message(code), "0") << std::hex << code;
 }
 

@@ -33,8 +33,8 @@ TEST_F(StandIn, PitchIsRoundedToFourBytes) {
         DDPIXELFORMAT pf;
         DWORD width;
         LONG pitch;
-    } cases[] = {{Rgb565(), 1, 4}, {Rgb565(), 3, 8}, {Rgb565(), 4, 8}, {Rgb888(), 3, 12}, {Rgb888(), 5, 16},
-                 {Xrgb8888(), 7, 28}};
+    } cases[] = {{Rgb565(), 1, 4},  {Rgb565(), 3, 8},  {Rgb565(), 4, 8},
+                 {Rgb888(), 3, 12}, {Rgb888(), 5, 16}, {Xrgb8888(), 7, 28}};
     for (const auto& c : cases) {
         Ref<IDirectDrawSurface7> s;
         ASSERT_EQ(MakeSurface(dd.get(), c.width, 3, c.pf, s), 0);

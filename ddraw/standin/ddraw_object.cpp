@@ -220,9 +220,7 @@ HRESULT DirectDraw::EnumDisplayModes(DWORD flags, DDSURFACEDESC2* desc, void* co
     return C().enumModesResult;
 }
 
-HRESULT DirectDraw::EnumSurfaces(DWORD, DDSURFACEDESC2*, void*, LPDDENUMSURFACESCALLBACK7) {
-    return DDERR_UNSUPPORTED;
-}
+HRESULT DirectDraw::EnumSurfaces(DWORD, DDSURFACEDESC2*, void*, LPDDENUMSURFACESCALLBACK7) { return DDERR_UNSUPPORTED; }
 
 HRESULT DirectDraw::FlipToGDISurface() { return DD_OK; }
 

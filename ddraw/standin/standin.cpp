@@ -96,8 +96,8 @@ HRESULT DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, void* context, DWOR
     g_journal.enumDriversCalls += 1;
     g_journal.enumDriversFlags = flags;
     if (!callback) return DDERR_INVALIDPARAMS;
-    constexpr DWORD known = DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
-                            DDENUM_NONDISPLAYDEVICES;
+    constexpr DWORD known =
+        DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES;
     if (flags & ~known) return DDERR_INVALIDPARAMS;
 
     char description[128];
@@ -177,19 +177,19 @@ DDPIXELFORMAT FormatForDepth(DWORD bpp) {
     pf.dwFlags = DDPF_RGB;
     pf.dwRGBBitCount = bpp;
     switch (bpp) {
-    case 8:
-        pf.dwFlags |= DDPF_PALETTEINDEXED8;
-        break;
-    case 16:
-        pf.dwRBitMask = 0xF800;
-        pf.dwGBitMask = 0x07E0;
-        pf.dwBBitMask = 0x001F;
-        break;
-    default:
-        pf.dwRBitMask = 0xFF0000;
-        pf.dwGBitMask = 0x00FF00;
-        pf.dwBBitMask = 0x0000FF;
-        break;
+        case 8:
+            pf.dwFlags |= DDPF_PALETTEINDEXED8;
+            break;
+        case 16:
+            pf.dwRBitMask = 0xF800;
+            pf.dwGBitMask = 0x07E0;
+            pf.dwBBitMask = 0x001F;
+            break;
+        default:
+            pf.dwRBitMask = 0xFF0000;
+            pf.dwGBitMask = 0x00FF00;
+            pf.dwBBitMask = 0x0000FF;
+            break;
     }
     return pf;
 }

@@ -50,7 +50,13 @@ Surface* Surface::Make(DirectDraw* owner, DWORD caps, DWORD width, DWORD height,
 
 Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, LONG pitch, const DDPIXELFORMAT& format,
                  uint8_t* memory, size_t bytes, bool videoMemory)
-    : owner_(owner), width_(width), height_(height), pitch_(pitch), format_(format), memory_(memory), bytes_(bytes),
+    : owner_(owner),
+      width_(width),
+      height_(height),
+      pitch_(pitch),
+      format_(format),
+      memory_(memory),
+      bytes_(bytes),
       videoMemory_(videoMemory) {
     std::memset(&caps_, 0, sizeof caps_);
     caps_.dwCaps = caps;

@@ -13,12 +13,11 @@ namespace {
 using namespace ddtest;
 
 // Skips the calling test when there is no X server to run on.
-#define VC15_NEED_DISPLAY()                                                                              \
-    do {                                                                                                 \
-        if (const char* why = std::getenv("VC15_DISPLAY_UNAVAILABLE"))                                   \
-            GTEST_SKIP() << "no display: " << why;                                                       \
-        if (!std::getenv("VC15_XVFB_DISPLAY"))                                                           \
-            GTEST_SKIP() << "no display: run these tests through tests/ddraw_display/run-with-xvfb.sh"; \
+#define VC15_NEED_DISPLAY()                                                                                   \
+    do {                                                                                                      \
+        if (const char* why = std::getenv("VC15_DISPLAY_UNAVAILABLE")) GTEST_SKIP() << "no display: " << why; \
+        if (!std::getenv("VC15_XVFB_DISPLAY"))                                                                \
+            GTEST_SKIP() << "no display: run these tests through tests/ddraw_display/run-with-xvfb.sh";       \
     } while (0)
 
 class DDrawDisplay : public testing::Test {
@@ -38,8 +37,8 @@ HWND MakeWindow() {
         wc.lpszClassName = "vc15_ddraw_display";
         registered = RegisterClassA(&wc) != 0;
     }
-    return CreateWindowExA(0, "vc15_ddraw_display", "VexaCanvas15 display test", WS_POPUP | WS_VISIBLE, 0, 0, 640,
-                           480, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExA(0, "vc15_ddraw_display", "VexaCanvas15 display test", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480,
+                           nullptr, nullptr, instance, nullptr);
 }
 
 void PumpMessages() {
@@ -87,8 +86,7 @@ TEST_F(DDrawDisplay, WhatThePlatformReports) {
                     formats.list.count);
         for (CZBufferFormatNode* f : formats.Nodes<CZBufferFormatNode>())
             std::printf("[ report   ]     %u bits, z mask 0x%08X, stencil %u bits mask 0x%08X\n",
-                        static_cast<unsigned>(f->format.dwZBufferBitDepth),
-                        static_cast<unsigned>(f->format.dwZBitMask),
+                        static_cast<unsigned>(f->format.dwZBufferBitDepth), static_cast<unsigned>(f->format.dwZBitMask),
                         static_cast<unsigned>(f->format.dwStencilBitDepth),
                         static_cast<unsigned>(f->format.dwStencilBitMask));
         withFormats += formats.list.count > 0;
@@ -199,9 +197,9 @@ TEST_F(DDrawDisplay, FrameThroughAFlippingChain) {
     desc.dwSize = sizeof desc;
     ASSERT_EQ(back->GetSurfaceDesc(&desc), 0);
     ASSERT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
-    std::printf("[ report   ] 16-bit mode masks %04X %04X %04X\n", static_cast<unsigned>(desc.ddpfPixelFormat.dwRBitMask),
-                static_cast<unsigned>(desc.ddpfPixelFormat.dwGBitMask),
-                static_cast<unsigned>(desc.ddpfPixelFormat.dwBBitMask));
+    std::printf(
+        "[ report   ] 16-bit mode masks %04X %04X %04X\n", static_cast<unsigned>(desc.ddpfPixelFormat.dwRBitMask),
+        static_cast<unsigned>(desc.ddpfPixelFormat.dwGBitMask), static_cast<unsigned>(desc.ddpfPixelFormat.dwBBitMask));
 
     ICanvas15* canvas = CreateInstance();
     ASSERT_NE(canvas, nullptr);
@@ -212,8 +210,12 @@ TEST_F(DDrawDisplay, FrameThroughAFlippingChain) {
     std::mt19937 rng(7);
     for (int i = 0; i < 20; ++i) {
         const int x = static_cast<int>(rng() % 600), y = static_cast<int>(rng() % 440);
-        FillRectDesc r{{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())}, 0, x, y,
-                       1 + static_cast<int>(rng() % 40), 1 + static_cast<int>(rng() % 40)};
+        FillRectDesc r{{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())},
+                       0,
+                       x,
+                       y,
+                       1 + static_cast<int>(rng() % 40),
+                       1 + static_cast<int>(rng() % 40)};
         ASSERT_EQ(canvas->FillRect(&r), 0);
     }
     uint16_t* pixels = nullptr;
@@ -232,8 +234,8 @@ TEST_F(DDrawDisplay, FrameThroughAFlippingChain) {
     for (DWORD y = 0; y < 480; ++y)
         for (DWORD x = 0; x < 640; ++x)
             if (shown.get(x, y) != frame[y * 640 + x] && wrong++ < 5)
-                ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << shown.get(x, y) << " != "
-                              << frame[y * 640 + x];
+                ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << shown.get(x, y)
+                              << " != " << frame[y * 640 + x];
     EXPECT_EQ(wrong, 0);
 }
 
