@@ -33,6 +33,7 @@ typedef int32_t BOOL;
 typedef int32_t HRESULT;
 typedef float D3DVALUE;
 typedef DWORD COLORREF;
+typedef uint32_t ULONG; /* what AddRef and Release return */
 typedef void* LPVOID;
 typedef char* LPSTR;
 typedef void* HANDLE;
@@ -493,8 +494,8 @@ typedef IDirect3DDevice7* LPDIRECT3DDEVICE7;
 
 struct IUnknown {
     virtual HRESULT VC15_COM_CALL QueryInterface(REFIID riid, void** out) = 0;
-    virtual uint32_t VC15_COM_CALL AddRef() = 0;
-    virtual uint32_t VC15_COM_CALL Release() = 0;
+    virtual ULONG VC15_COM_CALL AddRef() = 0;
+    virtual ULONG VC15_COM_CALL Release() = 0;
 };
 typedef IUnknown* LPUNKNOWN;
 /* Generic (platform-defined) interfaces that the library never touches. */
@@ -503,6 +504,11 @@ struct IDirectDrawSurface : IUnknown {};
 struct IDirectDrawClipper : IUnknown {};
 struct IDirectDrawPalette : IUnknown {};
 struct IDirect3DVertexBuffer7 : IUnknown {};
+/* Records of operations the library never calls: generic pointers here, under
+ * the platform's names, so code overriding those slots compiles against both
+ * this file and <ddraw.h>. */
+typedef void* LPDDBLTBATCH;
+typedef void* LPDDOVERLAYFX;
 
 typedef HRESULT(VC15_COM_CALL* LPDDENUMMODESCALLBACK2)(DDSURFACEDESC2* desc, void* context);
 typedef HRESULT(VC15_COM_CALL* LPDDENUMSURFACESCALLBACK7)(IDirectDrawSurface7* surface, DDSURFACEDESC2* desc,
@@ -553,7 +559,7 @@ struct IDirectDrawSurface7 : IUnknown {
     virtual HRESULT VC15_COM_CALL AddOverlayDirtyRect(RECT* rect) = 0;
     virtual HRESULT VC15_COM_CALL Blt(RECT* destRect, IDirectDrawSurface7* src, RECT* srcRect, DWORD flags,
                                       DDBLTFX* fx) = 0; /* 5 */
-    virtual HRESULT VC15_COM_CALL BltBatch(void* batch, DWORD count, DWORD flags) = 0;
+    virtual HRESULT VC15_COM_CALL BltBatch(LPDDBLTBATCH batch, DWORD count, DWORD flags) = 0;
     virtual HRESULT VC15_COM_CALL BltFast(DWORD x, DWORD y, IDirectDrawSurface7* src, RECT* srcRect,
                                           DWORD trans) = 0;
     virtual HRESULT VC15_COM_CALL DeleteAttachedSurface(DWORD flags, IDirectDrawSurface7* surface) = 0;
@@ -583,7 +589,7 @@ struct IDirectDrawSurface7 : IUnknown {
     virtual HRESULT VC15_COM_CALL SetPalette(IDirectDrawPalette* palette) = 0;
     virtual HRESULT VC15_COM_CALL Unlock(RECT* rect) = 0; /* 32 */
     virtual HRESULT VC15_COM_CALL UpdateOverlay(RECT* srcRect, IDirectDrawSurface7* dest, RECT* destRect,
-                                                DWORD flags, void* fx) = 0;
+                                                DWORD flags, LPDDOVERLAYFX fx) = 0;
     virtual HRESULT VC15_COM_CALL UpdateOverlayDisplay(DWORD flags) = 0;
     virtual HRESULT VC15_COM_CALL UpdateOverlayZOrder(DWORD flags, IDirectDrawSurface7* reference) = 0;
     virtual HRESULT VC15_COM_CALL GetDDInterface(void** out) = 0; /* 36 */
