@@ -86,6 +86,21 @@ def check_dll(path, objdump, arch):
         if dll.lower() not in SYSTEM_DLLS:
             print(f"NON-SYSTEM IMPORT: {dll}")
             ok = False
+    # Version resource: the VS_VERSION_INFO block with the product name.
+    with open(path, "rb") as f:
+        image = f.read()
+    for key, value in (("VS_VERSION_INFO", None), ("ProductName", "VexaCanvas15"),
+                       ("OriginalFilename", "VexaCanvas15.dll")):
+        needle = key.encode("utf-16-le")
+        pos = image.find(needle)
+        if pos < 0:
+            print(f"VERSION RESOURCE: no {key}")
+            ok = False
+        elif value is not None:
+            window = image[pos:pos + 96].decode("utf-16-le", errors="replace")
+            if value not in window:
+                print(f"VERSION RESOURCE: {key} is not {value}")
+                ok = False
     print(f"{path}: {len(exports)} exports, imports {', '.join(sorted(imports))}")
     return ok
 
@@ -113,7 +128,7 @@ def main(argv):
     else:
         print(__doc__)
         return 2
-    print("exports match" if ok else "exports DO NOT match")
+    print("export check passed" if ok else "export check FAILED")
     return 0 if ok else 1
 
 
