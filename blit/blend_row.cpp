@@ -148,10 +148,18 @@ int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uin
     uint32_t L = level & 0xffffu;
     if (L == 0) return 0;
     if (L > 256) L = 256;
-    // Tail first, from the last pixel toward the start.
     const uint32_t pixels = byteLength >> 1;
+#if defined(VC15_HAVE_X86_SIMD)
+    // Runs whose groups and tail make up the whole run (all but lengths of
+    // 2^31 pixels and more) go through one AVX2 routine without a pixel loop.
+    if (CurrentLevel() == KernelLevel::Avx2 && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
+        BlendRunAvx2(dst, src, pixels, L);
+        return 0;
+    }
+#endif
+    // Tail first, from the last pixel toward the start.
     const uint32_t tail = pixels & 3u;
-    for (uint32_t k = 1; k <= tail; ++k) {
+    for (uint32_t k = 1; k < tail; ++k) {
         const uint32_t i = pixels - k;
         Store(dst + i, BlendPixelValue555(Load(src + i), Load(dst + i), L));
     }

@@ -17,6 +17,9 @@ void BlendGroupsScalar(uint16_t* dst, const uint16_t* src, size_t groups, uint32
 #if defined(VC15_HAVE_X86_SIMD)
 void BlendGroupsSse2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
 void BlendGroupsAvx2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
+// A whole run of n pixels (groups, then the n % 4 tail pixels) with AVX2; L is
+// the clamped level, 1..256.
+void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
 #endif
 
 // The best level this build and processor support.

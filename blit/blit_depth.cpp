@@ -1,6 +1,6 @@
 // The depth-write pass and the two depth-tested blits. All take the strict
 // whole-sprite test; the drawing blits walk colour and depth records in pairs.
-#include "blit/blend_row.h"
+#include "blit/depth_rows.h"
 #include "canvas/blit_ops.h"
 #include "canvas/blits.h"
 
@@ -18,17 +18,13 @@ struct PlaneTarget {
 
 // Lowers the plane to sample + bias where that is not farther.
 struct DepthWriteOp : PlaneTarget {
-    DepthWriteOp(CCanvas& canvas, uint32_t b) : PlaneTarget(canvas), bias(b) {}
-    void Run(const DepthSpan& s, int64_t row, int64_t col, uint32_t first, uint32_t len) const {
-        uint8_t* plane = At(row, col);
-        const uint8_t* v = s.samples + first;
-        for (uint32_t i = 0; i < len; ++i) {
-            const uint32_t t = v[i] + bias;  // 0..510, never wraps
-            if (t <= plane[i]) plane[i] = static_cast<uint8_t>(t);
-        }
+    DepthWriteOp(CCanvas& canvas, uint32_t b) : PlaneTarget(canvas), bias(b), row(ActiveDepthRowForms().write) {}
+    void Run(const DepthSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
+        row(At(r, col), s.samples + first, len, bias);
     }
-    void Whole(const DepthSpan& s, int64_t row, int64_t col) const { Run(s, row, col, 0, s.count); }
+    void Whole(const DepthSpan& s, int64_t r, int64_t col) const { Run(s, r, col, 0, s.count); }
     uint32_t bias;
+    decltype(DepthRowForms::write) row;
 };
 
 // Depth-tested pixel write; Write decides what a passing pixel becomes.
@@ -36,12 +32,7 @@ template <class Write>
 struct DepthTestOp : PlaneTarget {
     DepthTestOp(CCanvas& canvas, uint32_t b, Write w) : PlaneTarget(canvas), pixels(canvas), bias(b), write(w) {}
     void Run(const PairedSpan& s, int64_t row, int64_t col, uint32_t first, uint32_t len) const {
-        const uint8_t* plane = At(row, col);
-        uint16_t* dst = pixels.At(row, col);
-        const uint16_t* p = s.pixels + first;
-        const uint8_t* v = s.samples + first;
-        for (uint32_t i = 0; i < len; ++i)
-            if (uint32_t{v[i]} + bias <= plane[i]) dst[i] = write(p[i], dst[i]);
+        write(pixels.At(row, col), At(row, col), s.pixels + first, s.samples + first, len, bias);
     }
     void Whole(const PairedSpan& s, int64_t row, int64_t col) const { Run(s, row, col, 0, s.count); }
     PixelTarget pixels;
@@ -49,13 +40,24 @@ struct DepthTestOp : PlaneTarget {
     Write write;
 };
 
-struct CopyPixel {
-    uint16_t operator()(uint16_t s, uint16_t) const { return s; }
+// A passing pixel becomes the sprite's pixel. The row forms of the active
+// level are fetched once per draw.
+struct DepthCopy {
+    void operator()(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                    uint32_t bias) const {
+        row(dst, plane, src, samples, n, bias);
+    }
+    decltype(DepthRowForms::copy) row = ActiveDepthRowForms().copy;
 };
 
-struct BlendPixel {
-    uint16_t operator()(uint16_t s, uint16_t d) const { return BlendPixelValue555(s, d, level); }
+// A passing pixel becomes the per-pixel blend of the sprite's over it.
+struct DepthBlend {
+    void operator()(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                    uint32_t bias) const {
+        row(dst, plane, src, samples, n, bias, level);
+    }
     uint32_t level;
+    decltype(DepthRowForms::blend) row = ActiveDepthRowForms().blend;
 };
 
 template <class Write>
@@ -79,7 +81,7 @@ bool WriteSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const DepthParams& p
 }
 
 bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image, const DepthParams& params) {
-    DrawDepthTested(canvas, x, y, image, params, CopyPixel{});
+    DrawDepthTested(canvas, x, y, image, params, DepthCopy{});
     return true;
 }
 
@@ -90,7 +92,7 @@ bool DrawSpansDepthAlpha(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage
                          uint32_t level) {
     uint32_t L = level & 0xffffu;
     if (L > 256) L = 256;
-    DrawDepthTested(canvas, x, y, image, params, BlendPixel{L});
+    DrawDepthTested(canvas, x, y, image, params, DepthBlend{L});
     return true;
 }
 

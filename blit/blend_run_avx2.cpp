@@ -1,0 +1,155 @@
+// A whole run through the row blend kernel with AVX2, for runs whose groups
+// and tail together make the run (every length below 2^31 pixels): the
+// groups with the lane formula and the key, sixteen pixels per step, and the
+// last step as a window ending exactly at the end of the run that computes
+// both formulas and takes, lane by lane, the pixel as it already is (done by
+// an earlier step), the lane formula (a group) or the per-pixel formula (the
+// tail). So short sprite runs need no pixel-by-pixel code at all.
+#include <immintrin.h>
+
+#include "blit/blend_row_internal.h"
+
+namespace vc15 {
+
+namespace {
+
+struct Ops256 {
+    using V = __m256i;
+    static V Set(short v) { return _mm256_set1_epi16(v); }
+    static V Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+    static void Store(void* p, V v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+    static V And(V a, V b) { return _mm256_and_si256(a, b); }
+    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
+    static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
+    static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
+    static V SubSat(V a, V b) { return _mm256_subs_epi16(a, b); }
+    static V Mul(V a, V b) { return _mm256_mullo_epi16(a, b); }
+    static V Eq(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
+    template <int n>
+    static V Shl(V a) { return _mm256_slli_epi16(a, n); }
+    template <int n>
+    static V Shr(V a) { return _mm256_srli_epi16(a, n); }
+    template <int n>
+    static V Sar(V a) { return _mm256_srai_epi16(a, n); }
+    static V Pick(V no, V yes, V mask) { return _mm256_blendv_epi8(no, yes, mask); }
+};
+
+struct Ops128 {
+    using V = __m128i;
+    static V Set(short v) { return _mm_set1_epi16(v); }
+    static V Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+    static void Store(void* p, V v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+    static V And(V a, V b) { return _mm_and_si128(a, b); }
+    static V Or(V a, V b) { return _mm_or_si128(a, b); }
+    static V Add(V a, V b) { return _mm_add_epi16(a, b); }
+    static V Sub(V a, V b) { return _mm_sub_epi16(a, b); }
+    static V SubSat(V a, V b) { return _mm_subs_epi16(a, b); }
+    static V Mul(V a, V b) { return _mm_mullo_epi16(a, b); }
+    static V Eq(V a, V b) { return _mm_cmpeq_epi16(a, b); }
+    template <int n>
+    static V Shl(V a) { return _mm_slli_epi16(a, n); }
+    template <int n>
+    static V Shr(V a) { return _mm_srli_epi16(a, n); }
+    template <int n>
+    static V Sar(V a) { return _mm_srai_epi16(a, n); }
+    static V Pick(V no, V yes, V mask) { return _mm_blendv_epi8(no, yes, mask); }
+};
+
+// Four pixels in the low half of a 128-bit register.
+struct Half {
+    static __m128i Load(const void* p) { return _mm_loadl_epi64(static_cast<const __m128i*>(p)); }
+    static void Store(void* p, __m128i v) { _mm_storel_epi64(static_cast<__m128i*>(p), v); }
+};
+
+// -1 in the 16-bit lanes j >= 16 - r of a 16-lane window (kLast + r), of an
+// 8-lane one (kLast + 8 + r) and of a 4-lane one (kLast + 12 + r).
+alignas(32) const int16_t kLast[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+template <class O>
+struct Kernel {
+    using V = typename O::V;
+    V red, green, blue, bias, level, quarter;
+
+    explicit Kernel(uint32_t L)
+        : red(O::Set(0x7c00)),
+          green(O::Set(0x03e0)),
+          blue(O::Set(0x001f)),
+          bias(O::Set(0x0040)),
+          level(O::Set(static_cast<short>(L))),
+          quarter(O::Set(static_cast<short>(L >> 2))) {}
+
+    // The lane formula on one channel: ((s + 64) -sat d) * L, logical >> 8,
+    // + d - L/4.
+    V LaneChannel(V s, V d) const {
+        const V t = O::template Shr<8>(O::Mul(O::SubSat(O::Add(s, bias), d), level));
+        return O::Sub(O::Add(t, d), quarter);
+    }
+    // The per-pixel formula on one channel: d + (((s - d) * L) >> 8),
+    // arithmetic; |s - d| * L fits 16 signed bits.
+    V PixelChannel(V s, V d) const { return O::Add(d, O::template Sar<8>(O::Mul(O::Sub(s, d), level))); }
+
+    template <bool kLane>
+    V Formula(V s, V d) const {
+        auto ch = [&](V sc, V dc) { return kLane ? LaneChannel(sc, dc) : PixelChannel(sc, dc); };
+        const V r = ch(O::template Shr<10>(O::And(s, red)), O::template Shr<10>(O::And(d, red)));
+        const V g = ch(O::template Shr<5>(O::And(s, green)), O::template Shr<5>(O::And(d, green)));
+        const V b = ch(O::And(s, blue), O::And(d, blue));
+        return O::Or(O::Or(O::template Shl<10>(r), O::template Shl<5>(g)), b);
+    }
+
+    // Groups: the lane formula, and the destination kept where the source is
+    // the key value.
+    V Groups(V s, V d) const { return O::Pick(Formula<true>(s, d), d, O::Eq(s, bias)); }
+
+    // Last window: lanes under `tail` take the per-pixel formula, the others
+    // the group form; lanes outside `todo` keep what is there.
+    V Last(V s, V d, V tail, V todo) const {
+        const V out = O::Pick(Groups(s, d), Formula<false>(s, d), tail);
+        return O::Pick(d, out, todo);
+    }
+};
+
+}  // namespace
+
+void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+    const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
+    const uint32_t tail = n - groupEnd;
+    if (n >= 16) {
+        using O = Ops256;
+        const Kernel<O> k(L);
+        uint32_t i = 0;
+        for (; i + 16 <= groupEnd; i += 16) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
+        if (const uint32_t rest = n - i) {  // at most 12 group pixels and 3 tail pixels
+            const uint32_t w = n - 16;
+            O::Store(dst + w, k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + tail), O::Load(kLast + rest)));
+        }
+    } else if (n >= 8) {
+        using O = Ops128;
+        const Kernel<O> k(L);
+        O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
+        if (const uint32_t rest = n - 8) {
+            const uint32_t w = n - 8;
+            O::Store(dst + w, k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + 8 + tail),
+                                     O::Load(kLast + 8 + rest)));
+        }
+    } else if (n >= 4) {
+        const Kernel<Ops128> k(L);
+        Half::Store(dst, k.Groups(Half::Load(src), Half::Load(dst)));
+        if (tail) {
+            const uint32_t w = n - 4;
+            Half::Store(dst + w, k.Last(Half::Load(src + w), Half::Load(dst + w), Half::Load(kLast + 12 + tail),
+                                        Half::Load(kLast + 12 + tail)));
+        }
+    } else if (n) {
+        // Tail only: nothing may be read beyond the run.
+        const Kernel<Ops128> k(L);
+        uint16_t s[4] = {0, 0, 0, 0}, d[4] = {0, 0, 0, 0};
+        for (uint32_t j = 0; j < n; ++j) s[j] = src[j], d[j] = dst[j];
+        const __m128i out = k.Formula<false>(Half::Load(s), Half::Load(d));
+        Half::Store(d, out);
+        for (uint32_t j = 0; j < n; ++j) dst[j] = d[j];
+    }
+}
+
+}  // namespace vc15

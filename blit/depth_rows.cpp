@@ -1,0 +1,66 @@
+#include "blit/depth_rows.h"
+
+#include "blit/blend_row.h"
+#include "blit/blend_row_internal.h"
+
+namespace vc15 {
+
+namespace depth_rows {
+
+void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint32_t t = samples[i] + bias;  // 0..510, never wraps
+        if (t <= plane[i]) plane[i] = static_cast<uint8_t>(t);
+    }
+}
+
+void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                uint32_t bias) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (uint32_t{samples[i]} + bias <= plane[i]) dst[i] = src[i];
+}
+
+void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                 uint32_t bias, uint32_t L) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (uint32_t{samples[i]} + bias <= plane[i]) dst[i] = BlendPixelValue555(src[i], dst[i], L);
+}
+
+}  // namespace depth_rows
+
+namespace {
+
+constexpr DepthRowForms kScalarForms{depth_rows::WriteScalar, depth_rows::CopyScalar, depth_rows::BlendScalar};
+#if defined(VC15_HAVE_X86_SIMD)
+constexpr DepthRowForms kSse2Forms{depth_rows::WriteSse2, depth_rows::CopySse2, depth_rows::BlendSse2};
+constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, depth_rows::BlendAvx2};
+#endif
+
+}  // namespace
+
+const DepthRowForms& ActiveDepthRowForms() {
+#if defined(VC15_HAVE_X86_SIMD)
+    switch (ActiveKernelLevel()) {
+        case KernelLevel::Avx2: return kAvx2Forms;
+        case KernelLevel::Sse2: return kSse2Forms;
+        default: break;
+    }
+#endif
+    return kScalarForms;
+}
+
+void DepthWriteRow(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+    ActiveDepthRowForms().write(plane, samples, n, bias);
+}
+
+void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                  uint32_t bias) {
+    ActiveDepthRowForms().copy(dst, plane, src, samples, n, bias);
+}
+
+void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                   uint32_t bias, uint32_t L) {
+    ActiveDepthRowForms().blend(dst, plane, src, samples, n, bias, L);
+}
+
+}  // namespace vc15

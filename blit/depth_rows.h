@@ -1,0 +1,57 @@
+// Row operations of the depth effects: the depth-write rule, and the
+// depth-tested copy and blend of a run of sprite pixels. Each has a scalar
+// form (the rules as written) and SSE2 / AVX2 forms with the same results;
+// they follow the level the row blend kernel uses, so its test hook selects
+// these forms too.
+#pragma once
+
+#include <cstdint>
+
+namespace vc15 {
+
+// plane[i] = min(plane[i], samples[i] + bias) where the sum is not above it.
+void DepthWriteRow(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+
+// dst[i] = src[i] where samples[i] + bias <= plane[i].
+void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                  uint32_t bias);
+
+// dst[i] = the per-pixel blend of src[i] over dst[i] at level L (0..256)
+// where samples[i] + bias <= plane[i].
+void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                   uint32_t bias, uint32_t L);
+
+// The three rows of one level; the depth blits fetch the active forms once
+// per draw instead of once per run.
+struct DepthRowForms {
+    void (*write)(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+    void (*copy)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                 uint32_t bias);
+    void (*blend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                  uint32_t bias, uint32_t L);
+};
+const DepthRowForms& ActiveDepthRowForms();
+
+namespace depth_rows {
+// The forms of each level (internal; tests and benchmarks reach them through
+// the kernel's level hook).
+void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                uint32_t bias);
+void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                 uint32_t bias, uint32_t L);
+#if defined(VC15_HAVE_X86_SIMD)
+void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+              uint32_t bias);
+void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+               uint32_t bias, uint32_t L);
+void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+              uint32_t bias);
+void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+               uint32_t bias, uint32_t L);
+#endif
+}  // namespace depth_rows
+
+}  // namespace vc15
