@@ -159,7 +159,7 @@ int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uin
 #endif
     // Tail first, from the last pixel toward the start.
     const uint32_t tail = pixels & 3u;
-    for (uint32_t k = 1; k < tail; ++k) {
+    for (uint32_t k = 1; k <= tail; ++k) {
         const uint32_t i = pixels - k;
         Store(dst + i, BlendPixelValue555(Load(src + i), Load(dst + i), L));
     }
