@@ -118,7 +118,10 @@ void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
     if (n >= 16) {
         using O = Ops256;
         const Kernel<O> k(L);
-        uint32_t i = 0;
+        // The first step is always groups (n >= 16); more steps only for runs
+        // of 32 pixels and longer, so common sprite runs take no loop.
+        O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
+        uint32_t i = 16;
         for (; i + 16 <= groupEnd; i += 16) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
         if (const uint32_t rest = n - i) {  // at most 12 group pixels and 3 tail pixels
             const uint32_t w = n - 16;

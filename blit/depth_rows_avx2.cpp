@@ -92,7 +92,7 @@ void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias
     // A sum above 255 saturates to 255, which never lowers a plane value.
     const __m256i b = _mm256_set1_epi8(static_cast<char>(bias));
     const __m128i b128 = _mm256_castsi256_si128(b);
-    if (n >= 32) {
+    if (n > 32) {
         uint32_t i = 0;
         for (; i + 32 <= n; i += 32)
             Store256(plane + i, _mm256_min_epu8(Load256(plane + i), _mm256_adds_epu8(Load256(samples + i), b)));
@@ -100,7 +100,7 @@ void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias
             const uint32_t j = n - 32;
             Store256(plane + j, _mm256_min_epu8(Load256(plane + j), _mm256_adds_epu8(Load256(samples + j), b)));
         }
-    } else if (n >= 16) {
+    } else if (n >= 16) {  // 16..32: two windows, no loop
         const __m128i head = _mm_min_epu8(Load128(plane), _mm_adds_epu8(Load128(samples), b128));
         const __m128i tail = _mm_min_epu8(Load128(plane + n - 16), _mm_adds_epu8(Load128(samples + n - 16), b128));
         Store128(plane, head);
@@ -119,7 +119,10 @@ void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const ui
               uint32_t bias) {
     if (bias > 255) return;  // nothing can pass
     const __m128i b = _mm_set1_epi8(static_cast<char>(bias));
-    if (n >= 16) {
+    if (n >= 16 && n <= 32) {  // the common sprite run: two windows, no loop
+        CopyStep(dst, plane, src, samples, b);
+        CopyStep(dst + n - 16, plane + n - 16, src + n - 16, samples + n - 16, b);
+    } else if (n > 32) {
         uint32_t i = 0;
         for (; i + 16 <= n; i += 16) CopyStep(dst + i, plane + i, src + i, samples + i, b);
         if (i < n) CopyStep(dst + n - 16, plane + n - 16, src + n - 16, samples + n - 16, b);
