@@ -103,42 +103,45 @@ void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count) {
 
 namespace {
 
-// Four 4-byte pixels in 32-bit lanes: byte 0 at bits 0-7 ... byte 3 at 24-31.
-inline __m128i Argb1555Lanes(__m128i x) {
-    const __m128i r = _mm_and_si128(_mm_slli_epi32(x, 10), Splat32(0x7C00));
-    const __m128i g = _mm_and_si128(_mm_srli_epi32(x, 3), Splat32(0x03E0));
-    const __m128i b = _mm_and_si128(_mm_srli_epi32(x, 16), Splat32(0x001F));
-    const __m128i alphaZero = _mm_cmpeq_epi32(_mm_srli_epi32(x, 24), _mm_setzero_si128());
-    const __m128i a = _mm_andnot_si128(alphaZero, Splat32(0x8000));
-    return _mm_or_si128(_mm_or_si128(r, g), _mm_or_si128(b, a));
-}
-
-inline __m128i Argb4444Lanes(__m128i x) {
-    const __m128i f0 = _mm_and_si128(_mm_slli_epi32(x, 12), Splat32(0xF000));
-    const __m128i f1 = _mm_and_si128(x, Splat32(0x0F00));
-    const __m128i f2 = _mm_and_si128(_mm_srli_epi32(x, 12), Splat32(0x00F0));
-    const __m128i f3 = _mm_and_si128(_mm_srli_epi32(x, 24), Splat32(0x000F));
-    return _mm_or_si128(_mm_or_si128(f0, f1), _mm_or_si128(f2, f3));
+// Eight 4-byte pixels (two registers of 32-bit lanes) split into 16-bit
+// lanes of (byte 0 | byte 1 << 8) and (byte 2 | byte 3 << 8). The arithmetic
+// shifts keep every value in the signed range, so the packs are exact.
+inline void Split8888(__m128i a, __m128i b, __m128i& lo, __m128i& hi) {
+    lo = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
+    hi = _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16));
 }
 
 }  // namespace
 
 void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    const __m128i red = Splat16(0x7C00), green = Splat16(0x03E0), blue = Splat16(0x001F), flag = Splat16(0x8000);
     int32_t i = 0;
     for (; i + 8 <= count; i += 8) {
         const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
-        const __m128i a = Load(p), b = Load(p + 16);
-        Store(dst + i, PackU32(Argb1555Lanes(a), Argb1555Lanes(b)));
+        __m128i lo, hi;
+        Split8888(Load(p), Load(p + 16), lo, hi);
+        const __m128i r = _mm_and_si128(_mm_slli_epi16(lo, 10), red);  // low 5 bits of byte 0
+        const __m128i g = _mm_and_si128(_mm_srli_epi16(lo, 3), green);  // low 5 bits of byte 1
+        const __m128i b = _mm_and_si128(hi, blue);                      // low 5 bits of byte 2
+        const __m128i alphaZero = _mm_cmpeq_epi16(_mm_srli_epi16(hi, 8), _mm_setzero_si128());
+        const __m128i a = _mm_andnot_si128(alphaZero, flag);
+        Store(dst + i, _mm_or_si128(_mm_or_si128(r, g), _mm_or_si128(b, a)));
     }
     scalar::Rgba8888ToArgb1555(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
 }
 
 void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
+    const __m128i f1 = Splat16(0x0F00), f2 = Splat16(0x00F0), f3 = Splat16(0x000F);
     int32_t i = 0;
     for (; i + 8 <= count; i += 8) {
         const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
-        const __m128i a = Load(p), b = Load(p + 16);
-        Store(dst + i, PackU32(Argb4444Lanes(a), Argb4444Lanes(b)));
+        __m128i lo, hi;
+        Split8888(Load(p), Load(p + 16), lo, hi);
+        const __m128i top = _mm_slli_epi16(lo, 12);  // byte 0's low nibble; the rest shifts out
+        const __m128i second = _mm_and_si128(lo, f1);
+        const __m128i third = _mm_and_si128(_mm_slli_epi16(hi, 4), f2);
+        const __m128i fourth = _mm_and_si128(_mm_srli_epi16(hi, 8), f3);
+        Store(dst + i, _mm_or_si128(_mm_or_si128(top, second), _mm_or_si128(third, fourth)));
     }
     scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
 }
