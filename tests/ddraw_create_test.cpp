@@ -20,7 +20,7 @@ protected:
 
 TEST_F(DDrawCreate, DirectDrawFromEveryDriverNode) {
     OwnedList drivers;
-    ASSERT_EQ(vdxGetDDrawDrivers(0, &drivers), 0);
+    ASSERT_EQ(vdxGetDDrawDrivers(DDENUM_ATTACHEDSECONDARYDEVICES, &drivers), 0);
     for (CDDrawDriverNode* node : drivers.Nodes<CDDrawDriverNode>()) {
         Ref<IDirectDraw7> made;
         ASSERT_EQ(vdxCreateDDraw(node, made.out()), 0) << node->name;

@@ -36,12 +36,10 @@ TEST_F(DDrawEnumerate, DriversIntoAnEmptyList) {
                     GuidIsZero(n->guid) ? "zero" : "set");
     }
     if (kStandIn) {
-        ASSERT_EQ(nodes.size(), 2u);
+        ASSERT_EQ(nodes.size(), 1u);
         EXPECT_STREQ(nodes[0]->name, "display");
         EXPECT_EQ(nodes[0]->monitor, nullptr);
 #if !defined(_WIN32)
-        EXPECT_TRUE(IsEqualGUID(nodes[1]->guid, vc15::standin::kSecondDriverGuid));
-        EXPECT_NE(nodes[1]->monitor, nullptr);
         EXPECT_NE(nodes[0]->caps.dwCaps & DDCAPS_BLTCOLORFILL, 0u);
         EXPECT_EQ(vc15::standin::GetJournal().enumDriversFlags, 0u);
         EXPECT_TRUE(vc15::standin::GetJournal().getCapsHelNull);
@@ -49,6 +47,27 @@ TEST_F(DDrawEnumerate, DriversIntoAnEmptyList) {
         EXPECT_EQ(vc15::standin::LiveObjects(), 0);
 #endif
     }
+}
+
+TEST_F(DDrawEnumerate, AttachedSecondaryDevices) {
+    OwnedList primary, all;
+    ASSERT_EQ(vdxGetDDrawDrivers(0, &primary), 0);
+    ASSERT_EQ(vdxGetDDrawDrivers(DDENUM_ATTACHEDSECONDARYDEVICES, &all), 0);
+    ExpectWellFormed(all.list);
+    EXPECT_GE(all.list.count, primary.list.count);
+    auto nodes = all.Nodes<CDDrawDriverNode>();
+    EXPECT_TRUE(GuidIsZero(nodes[0]->guid));
+    for (size_t i = 1; i < nodes.size(); ++i) {
+        EXPECT_FALSE(GuidIsZero(nodes[i]->guid)) << "secondary adapters have a GUID";
+        std::printf("[ driver   ] with attached secondaries: \"%s\" \"%s\"\n", nodes[i]->name,
+                    nodes[i]->description);
+    }
+#if !defined(_WIN32)
+    ASSERT_EQ(nodes.size(), 2u);
+    EXPECT_TRUE(IsEqualGUID(nodes[1]->guid, vc15::standin::kSecondDriverGuid));
+    EXPECT_NE(nodes[1]->monitor, nullptr);
+    EXPECT_EQ(vc15::standin::LiveObjects(), 0);
+#endif
 }
 
 TEST_F(DDrawEnumerate, SecondEnumerationAppendsAndCounts) {
@@ -303,7 +322,7 @@ TEST_F(DDrawEnumerate, StandInLongDriverNames) {
     vc15::standin::GetConfig().extraDriverName = name.c_str();
     OwnedList drivers;
     ASSERT_EQ(vdxGetDDrawDrivers(0, &drivers), 0);
-    ASSERT_EQ(drivers.list.count, 3);
+    ASSERT_EQ(drivers.list.count, 2);
     auto* n = static_cast<CDDrawDriverNode*>(drivers.list.tail);
     EXPECT_EQ(std::string(n->name), name.substr(0, 63));
     EXPECT_EQ(n->name[62], 'E');
@@ -316,7 +335,7 @@ TEST_F(DDrawEnumerate, StandInSkipsDriversThatFail) {
         auto& c = vc15::standin::GetConfig();
         (step == 0 ? c.failCreateForDriver : step == 1 ? c.failQueryForDriver : c.failCapsForDriver) = 0;
         OwnedList drivers;
-        ASSERT_EQ(vdxGetDDrawDrivers(0, &drivers), 0) << step;
+        ASSERT_EQ(vdxGetDDrawDrivers(DDENUM_ATTACHEDSECONDARYDEVICES, &drivers), 0) << step;
         ASSERT_EQ(drivers.list.count, 1) << step;
         EXPECT_TRUE(
             IsEqualGUID(static_cast<CDDrawDriverNode*>(drivers.list.head)->guid, vc15::standin::kSecondDriverGuid));
@@ -357,7 +376,7 @@ TEST_F(DDrawEnumerate, StandInFailedEnumerationsKeepTheirNodes) {
     c.enumDepthFormatsResult = DDERR_GENERIC;
     OwnedList drivers;
     EXPECT_EQ(vdxGetDDrawDrivers(0, &drivers), -1);
-    EXPECT_EQ(drivers.list.count, 2);
+    EXPECT_EQ(drivers.list.count, 1);
     Ref<IDirectDraw7> dd;
     ASSERT_EQ(vdxCreateDDraw(static_cast<CDDrawDriverNode*>(drivers.list.head), dd.out()), 0);
     OwnedList modes;

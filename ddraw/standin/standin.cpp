@@ -2,9 +2,10 @@
 // test journal and knobs, and the pixel formats the stand-in knows.
 //
 // What the stand-in reports (choices of this software platform):
-//   - Two drivers: the primary display driver without a GUID (as DirectDraw
-//     reports it) and a second software display adapter with a GUID. Both
-//     create the same kind of object.
+//   - The primary display driver without a GUID (as DirectDraw reports it)
+//     and, when DDENUM_ATTACHEDSECONDARYDEVICES is asked for, a second
+//     software display adapter with a GUID. Both create the same kind of
+//     object.
 //   - Display modes 640x480, 800x600 and 1024x768 at 8 (palette), 16 (RGB565)
 //     and 32 bits (X8R8G8B8), at 60 and 75 Hz when refresh rates are asked
 //     for. The desktop starts as 640x480 at 16 bits, so surfaces made without
@@ -29,6 +30,9 @@ Journal g_journal;
 Config g_config;
 
 constexpr int kBuiltInDrivers = 2;
+// Any non-null value will do for a secondary adapter's monitor handle; hosts
+// only pass it on.
+const HMONITOR kMonitor = reinterpret_cast<HMONITOR>(static_cast<uintptr_t>(0x10001));
 
 void DefaultConfig(Config& c) {
     std::memset(&c, 0, sizeof c);
@@ -106,23 +110,25 @@ HRESULT DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, void* context, DWOR
     std::snprintf(name, sizeof name, "display");
     if (!callback(nullptr, description, name, context, nullptr)) return DD_OK;
 
-    GUID second = kSecondDriverGuid;
-    std::snprintf(description, sizeof description, "Software display adapter");
-    std::snprintf(name, sizeof name, "\\\\.\\DISPLAY1");
-    // Any non-null value will do for the monitor handle; hosts only pass it on.
-    auto* monitor = reinterpret_cast<HMONITOR>(static_cast<uintptr_t>(0x10001));
-    if (!callback(&second, description, name, context, monitor)) return DD_OK;
+    // The second adapter is reported only when attached secondary devices
+    // are asked for, as DirectDraw does.
+    if (flags & DDENUM_ATTACHEDSECONDARYDEVICES) {
+        GUID second = kSecondDriverGuid;
+        std::snprintf(description, sizeof description, "Software display adapter");
+        std::snprintf(name, sizeof name, "\\\\.\\DISPLAY1");
+        if (!callback(&second, description, name, context, kMonitor)) return DD_OK;
+    }
 
     for (int i = 0; i < g_config.extraDrivers; ++i) {
         GUID g = ExtraDriverGuid(i);
         if (g_config.extraDriverName) {
             if (!callback(&g, const_cast<char*>(g_config.extraDriverName), const_cast<char*>(g_config.extraDriverName),
-                          context, monitor))
+                          context, kMonitor))
                 return DD_OK;
         } else {
             std::snprintf(description, sizeof description, "Extra software driver %d", i);
             std::snprintf(name, sizeof name, "extra%d", i);
-            if (!callback(&g, description, name, context, monitor)) return DD_OK;
+            if (!callback(&g, description, name, context, kMonitor)) return DD_OK;
         }
     }
     return g_config.enumDriversResult;

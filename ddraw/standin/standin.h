@@ -84,7 +84,7 @@ struct Journal {
 
 // Knobs a test turns to make the stand-in report more, or fail on purpose.
 struct Config {
-    int extraDrivers;             // drivers with a GUID reported after the built-in two
+    int extraDrivers;             // drivers with a GUID reported after the built-in ones
     const char* extraDriverName;  // their name and description (null: numbered names)
     int extraModes;               // modes reported after the built-in list
     int extraDevices;             // 3-D devices reported after the software one
@@ -112,7 +112,8 @@ void ResetForTesting();
 // Stand-in objects (DirectDraw, surfaces, Direct3D, devices) alive right now.
 int LiveObjects();
 
-// GUID of the second built-in driver (the first is reported without a GUID).
+// GUID of the second built-in driver, reported with DDENUM_ATTACHEDSECONDARYDEVICES
+// (the first is reported without a GUID).
 extern const GUID kSecondDriverGuid;
 // Number of display modes reported without DDEDM_REFRESHRATES / with it.
 constexpr int kBuiltInModes = 9;

@@ -65,6 +65,12 @@ TEST_F(DDrawDisplay, WhatThePlatformReports) {
     for (CDDrawDriverNode* n : drivers.Nodes<CDDrawDriverNode>())
         std::printf("[ report   ]   driver \"%s\" \"%s\" guid %s, caps 0x%08X\n", n->name, n->description,
                     AllZero(&n->guid, sizeof n->guid) ? "zero" : "set", static_cast<unsigned>(n->caps.dwCaps));
+    OwnedList attached;
+    ASSERT_EQ(vdxGetDDrawDrivers(DDENUM_ATTACHEDSECONDARYDEVICES, &attached), 0);
+    std::printf("[ report   ] %d DirectDraw drivers with attached secondary devices\n", attached.list.count);
+    for (CDDrawDriverNode* n : attached.Nodes<CDDrawDriverNode>())
+        std::printf("[ report   ]   driver \"%s\" \"%s\" guid %s\n", n->name, n->description,
+                    AllZero(&n->guid, sizeof n->guid) ? "zero" : "set");
     Ref<IDirectDraw7> dd;
     ASSERT_TRUE(MakeDirectDraw(dd));
     OwnedList modes;
