@@ -75,8 +75,9 @@ struct Sprite {
 
 std::unique_ptr<Sprite> RandomSprite(Rng& r) {
     auto s = std::make_unique<Sprite>();
-    const int32_t w = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, 40));
-    const int32_t h = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, 30));
+    const bool small = r.Chance(60);
+    const int32_t w = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, small ? 12 : 40));
+    const int32_t h = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, small ? 10 : 30));
     std::vector<uint8_t> cs, ds;
     uint32_t n = 0;
     if (h > 0) {
@@ -117,20 +118,26 @@ std::unique_ptr<Sprite> RandomSprite(Rng& r) {
 }
 
 // Positions that hit every edge of the clip rectangle, plus far-away ones.
-int32_t RandomPosition(Rng& r, int32_t lo, int32_t hi, int32_t size) {
-    switch (r.In(0, 9)) {
+int32_t RandomPosition(Rng& r, int32_t lo, int32_t hi, int32_t size, bool inside) {
+    if (inside && hi - size >= lo) return static_cast<int32_t>(r.In(lo, hi - size));
+    switch (r.In(0, 19)) {
         case 0:
-            return lo + static_cast<int32_t>(r.In(-1, 1));
         case 1:
-            return hi - size + static_cast<int32_t>(r.In(-1, 1));
+            return lo + static_cast<int32_t>(r.In(-1, 1));
         case 2:
-            return hi + static_cast<int32_t>(r.In(-1, 1));
         case 3:
-            return lo - size + static_cast<int32_t>(r.In(-1, 1));
+            return hi - size + static_cast<int32_t>(r.In(-1, 1));
         case 4:
+            return hi + static_cast<int32_t>(r.In(-1, 1));
+        case 5:
+            return lo - size + static_cast<int32_t>(r.In(-1, 1));
+        case 6:
             return r.Pick<int32_t>({INT32_MIN, INT32_MIN + 5, INT32_MAX, INT32_MAX - 10, -70000, 70000});
-        default:
+        case 7:
+        case 8:
             return static_cast<int32_t>(r.In(lo - size - 4, hi + 4));
+        default:  // crossing or inside: overlaps the clip range
+            return lo - size + 1 <= hi - 1 ? static_cast<int32_t>(r.In(lo - size + 1, hi - 1)) : lo;
     }
 }
 
@@ -158,8 +165,8 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
     for (uint32_t scene = 0; scene < kScenes; ++scene) {
         const uint64_t seed = 0xC0FFEEull * 1000003ull + scene;
         Rng r(seed);
-        const int32_t W = static_cast<int32_t>(r.In(1, 48));
-        const int32_t H = static_cast<int32_t>(r.In(1, 40));
+        const int32_t W = static_cast<int32_t>(r.In(1, 64));
+        const int32_t H = static_cast<int32_t>(r.In(1, 48));
         const bool withDepth = r.Chance(85);
         GuardedCanvas lib(W, H, withDepth);
         ref::Canvas model;
@@ -177,6 +184,12 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
         clip.right = static_cast<int32_t>(r.In(clip.left, W));
         clip.top = static_cast<int32_t>(r.In(0, H));
         clip.bottom = static_cast<int32_t>(r.In(clip.top, H));
+        if (r.Chance(40)) {  // a large clip rectangle: room for whole sprites
+            clip.left = static_cast<int32_t>(r.In(0, W / 4));
+            clip.right = static_cast<int32_t>(r.In(W - W / 4, W));
+            clip.top = static_cast<int32_t>(r.In(0, H / 4));
+            clip.bottom = static_cast<int32_t>(r.In(H - H / 4, H));
+        }
         if (r.Chance(20)) clip = ClipRect{0, 0, W, H};
         lib.canvas.clip = model.clip = clip;
         const std::vector<uint16_t> initialPixels = model.pixels;
@@ -253,8 +266,9 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
             }
 
             int32_t w = image ? image->width : 0, h = image ? image->height : 0;
-            const int32_t x = RandomPosition(r, clip.left, clip.right, w);
-            const int32_t y = RandomPosition(r, clip.top, clip.bottom, h);
+            const bool inside = r.Chance(40);
+            const int32_t x = RandomPosition(r, clip.left, clip.right, w, inside);
+            const int32_t y = RandomPosition(r, clip.top, clip.bottom, h, inside);
 
             const int32_t expect = ref::Draw(model, x, y, image, fx);
             const int32_t got = vc15::DrawDispatch(lib.canvas, x, y, image, fx);
