@@ -21,7 +21,7 @@ using vc15test::GuardedCanvas;
 #if defined(_WIN32)
 constexpr uint32_t kScenes = 300;  // each emulated process is slow
 #else
-constexpr uint32_t kScenes = 10000;
+constexpr uint32_t kScenes = 6000;
 #endif
 
 // splitmix64: the same sequence on every platform and standard library.
