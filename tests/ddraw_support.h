@@ -98,6 +98,35 @@ inline bool MakeDirectDraw(Ref<IDirectDraw7>& dd) {
     return dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL) == 0;
 }
 
+// A window for the exclusive cooperative level: a real one on Windows, any
+// non-null handle for the stand-in. Destroyed with the object.
+struct TestWindow {
+    HWND hwnd = nullptr;
+#if defined(_WIN32)
+    TestWindow() {
+        static bool registered = false;
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        if (!registered) {
+            WNDCLASSA wc;
+            std::memset(&wc, 0, sizeof wc);
+            wc.lpfnWndProc = DefWindowProcA;
+            wc.hInstance = instance;
+            wc.lpszClassName = "vc15_ddraw_test";
+            registered = RegisterClassA(&wc) != 0;
+        }
+        hwnd = CreateWindowExA(0, "vc15_ddraw_test", "VexaCanvas15 test", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480,
+                               nullptr, nullptr, instance, nullptr);
+    }
+    ~TestWindow() {
+        if (hwnd) DestroyWindow(hwnd);
+    }
+#else
+    TestWindow() : hwnd(reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234))) {}
+#endif
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+};
+
 inline DDPIXELFORMAT RgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b) {
     DDPIXELFORMAT pf;
     std::memset(&pf, 0, sizeof pf);
