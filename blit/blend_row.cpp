@@ -127,6 +127,27 @@ void BlendGroupsScalar(uint16_t* dst, const uint16_t* src, size_t groups, uint32
     }
 }
 
+namespace {
+
+// Tail by the per-pixel formula (last pixel first), then the groups.
+void BlendRunGeneric(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+    const uint32_t tail = n & 3u;
+    for (uint32_t k = 1; k <= tail; ++k) {
+        const uint32_t i = n - k;
+        Store(dst + i, BlendPixelValue555(Load(src + i), Load(dst + i), L));
+    }
+    if (n >= 4) GroupsFor(CurrentLevel())(dst, src, n / 4u, L);
+}
+
+}  // namespace
+
+BlendRunFn ActiveBlendRun() {
+#if defined(VC15_HAVE_X86_SIMD)
+    if (CurrentLevel() == KernelLevel::Avx2) return &BlendRunAvx2;
+#endif
+    return &BlendRunGeneric;
+}
+
 KernelLevel BestKernelLevel() {
 #if defined(VC15_HAVE_X86_SIMD)
     static const KernelLevel best = DetectLevel();

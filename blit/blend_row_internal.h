@@ -22,6 +22,12 @@ void BlendGroupsAvx2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t
 void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
 #endif
 
+// A whole run of n < 2^30 pixels (groups, then the n % 4 tail pixels) at the
+// clamped level L (1..256), by the active level's forms. Blits that call the
+// kernel once per sprite run fetch this once per draw.
+using BlendRunFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
+BlendRunFn ActiveBlendRun();
+
 // The best level this build and processor support.
 KernelLevel BestKernelLevel();
 // The level BlendRow555 uses now.

@@ -1,4 +1,5 @@
 #include "blit/blend_row.h"
+#include "blit/blend_row_internal.h"
 #include "canvas/blit_ops.h"
 #include "canvas/blits.h"
 
@@ -8,15 +9,28 @@ namespace {
 
 // Every visible run goes to the row kernel as it stands after clipping, so
 // where a run starts and ends decides which pixels fall into its tail.
+// The level is clamped and the kernel's run routine fetched once per draw;
+// runs of 2^30 pixels and more (whose byte length no longer fits the
+// kernel's 32-bit argument as such) go through BlendRow555 itself.
 struct AlphaOp : PixelTarget {
-    AlphaOp(CCanvas& canvas, uint32_t lv) : PixelTarget(canvas), level(lv) {}
+    AlphaOp(CCanvas& canvas, uint32_t lv) : PixelTarget(canvas), level(lv), run(ActiveBlendRun()) {
+        L = lv & 0xffffu;
+        if (L > 256) L = 256;
+    }
+    void Blend(uint16_t* dst, const uint16_t* src, uint32_t n) const {
+        if (L == 0) return;
+        if (n < (1u << 30))
+            run(dst, src, n, L);
+        else
+            BlendRow555(dst, src, 2u * n, level);
+    }
     void Run(const ColorSpan& s, int64_t row, int64_t col, uint32_t first, uint32_t len) const {
-        BlendRow555(At(row, col), s.pixels + first, 2u * len, level);
+        Blend(At(row, col), s.pixels + first, len);
     }
-    void Whole(const ColorSpan& s, int64_t row, int64_t col) const {
-        BlendRow555(At(row, col), s.pixels, 2u * s.count, level);
-    }
+    void Whole(const ColorSpan& s, int64_t row, int64_t col) const { Blend(At(row, col), s.pixels, s.count); }
     uint32_t level;
+    uint32_t L;
+    BlendRunFn run;
 };
 
 }  // namespace

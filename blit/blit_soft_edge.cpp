@@ -6,6 +6,14 @@ namespace vc15 {
 
 namespace {
 
+// The per-pixel formula at level 128, d + (((s - d) * 128) >> 8), is
+// floor((s + d) / 2) per channel: the common bits plus half the differing
+// ones, with the lowest bit of each field (and bit 15) cleared before the
+// shift so that nothing crosses into the next field.
+inline uint16_t Average555(uint16_t s, uint16_t d) {
+    return static_cast<uint16_t>((s & d & 0x7FFFu) + (((s ^ d) & 0x7BDEu) >> 1));
+}
+
 // Unclipped path: the interior of a span is copied, its two end pixels are
 // averaged with the canvas (the last one after the first, so a one-pixel span
 // is averaged twice). The clipped path is the plain copy.
@@ -16,8 +24,8 @@ struct SoftEdgeOp : CopyOp {
         uint16_t* dst = At(row, col);
         const uint32_t last = s.count - 1;
         if (s.count > 2) CopyPixels(dst + 1, s.pixels + 1, s.count - 2);
-        dst[0] = BlendPixelValue555(s.pixels[0], dst[0], 128);
-        dst[last] = BlendPixelValue555(s.pixels[last], dst[last], 128);
+        dst[0] = Average555(s.pixels[0], dst[0]);
+        dst[last] = Average555(s.pixels[last], dst[last]);
     }
 };
 
