@@ -52,8 +52,7 @@ struct Rng {
     }
 };
 
-void Append(std::vector<uint8_t>& stream, uint16_t x, uint16_t y, uint32_t count, const void* elems,
-            size_t elemBytes) {
+void Append(std::vector<uint8_t>& stream, uint16_t x, uint16_t y, uint32_t count, const void* elems, size_t elemBytes) {
     const SpanRecord r{x, y, count};
     const size_t at = stream.size();
     stream.resize(at + sizeof r + elemBytes);
@@ -87,10 +86,14 @@ struct Request {
 
 int32_t Position(FuzzedDataProvider& fdp, int32_t canvasSize, int32_t imageSize) {
     switch (fdp.ConsumeIntegralInRange<int>(0, 15)) {
-        case 0: return INT32_MIN + fdp.ConsumeIntegralInRange<int32_t>(0, 300);
-        case 1: return INT32_MAX - fdp.ConsumeIntegralInRange<int32_t>(0, 300);
-        case 2: return fdp.ConsumeIntegral<int32_t>();
-        default: return fdp.ConsumeIntegralInRange<int32_t>(-imageSize - 4, canvasSize + 4);
+        case 0:
+            return INT32_MIN + fdp.ConsumeIntegralInRange<int32_t>(0, 300);
+        case 1:
+            return INT32_MAX - fdp.ConsumeIntegralInRange<int32_t>(0, 300);
+        case 2:
+            return fdp.ConsumeIntegral<int32_t>();
+        default:
+            return fdp.ConsumeIntegralInRange<int32_t>(-imageSize - 4, canvasSize + 4);
     }
 }
 
@@ -130,8 +133,8 @@ void BuildRequest(FuzzedDataProvider& fdp, Rng& rng, int32_t cw, int32_t ch, Req
         if (what == 8) {
             // Same record with a kind the dispatcher must refuse.
             Give(rq.badKind, w, h, n, colour);
-            const uint32_t kinds[] = {0x00000002u, 0x00000004u, 0x10000000u, 0x10000001u, 0x10000006u,
-                                      fdp.ConsumeIntegral<uint32_t>()};
+            const uint32_t kinds[] = {0x00000002u, 0x00000004u, 0x10000000u,
+                                      0x10000001u, 0x10000006u, fdp.ConsumeIntegral<uint32_t>()};
             rq.badKind.kind = kinds[fdp.ConsumeIntegralInRange<int>(0, 5)];
             rq.image = &rq.badKind;
         }
@@ -149,13 +152,19 @@ void BuildRequest(FuzzedDataProvider& fdp, Rng& rng, int32_t cw, int32_t ch, Req
 
     // Effect: none, one of the four, or a code the dispatcher must refuse.
     const int e = fdp.ConsumeIntegralInRange<int>(0, 9);
-    const uint32_t codes[] = {EFFECT_ALPHA, EFFECT_SOFT_EDGE, EFFECT_DEPTH, EFFECT_DEPTH_ALPHA,
-                              EFFECT_ALPHA | EFFECT_SOFT_EDGE, 0u, fdp.ConsumeIntegral<uint32_t>()};
+    const uint32_t codes[] = {EFFECT_ALPHA,
+                              EFFECT_SOFT_EDGE,
+                              EFFECT_DEPTH,
+                              EFFECT_DEPTH_ALPHA,
+                              EFFECT_ALPHA | EFFECT_SOFT_EDGE,
+                              0u,
+                              fdp.ConsumeIntegral<uint32_t>()};
     const bool noEffect = rq.image ? e <= 2 : e == 0;
     if (!noEffect) {
         rq.effect.code = codes[fdp.ConsumeIntegralInRange<int>(0, 6)];
         rq.effect.reserved = static_cast<uint16_t>(rng.Next());
-        rq.effect.level = fdp.ConsumeBool() ? fdp.ConsumeIntegralInRange<uint16_t>(0, 256) : fdp.ConsumeIntegral<uint16_t>();
+        rq.effect.level =
+            fdp.ConsumeBool() ? fdp.ConsumeIntegralInRange<uint16_t>(0, 256) : fdp.ConsumeIntegral<uint16_t>();
         uint32_t flags = fdp.ConsumeIntegral<uint8_t>();
         if (fdp.ConsumeBool()) flags |= DEPTH_WRITE;
         if (fdp.ConsumeBool()) flags |= DEPTH_CLEAR;
@@ -176,7 +185,9 @@ void BuildRequest(FuzzedDataProvider& fdp, Rng& rng, int32_t cw, int32_t ch, Req
     }
 }
 
-bool Inside(const ClipRect& c, int32_t X, int32_t Y) { return X >= c.left && X < c.right && Y >= c.top && Y < c.bottom; }
+bool Inside(const ClipRect& c, int32_t X, int32_t Y) {
+    return X >= c.left && X < c.right && Y >= c.top && Y < c.bottom;
+}
 
 }  // namespace
 
@@ -251,7 +262,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int32_t X = 0; X < cw; ++X) {
                 const size_t i = static_cast<size_t>(Y) * cw + X;
                 const bool in = Inside(clip, X, Y);
-                if ((!in || got == -1) && pixels[i] != beforePx[i]) Fail("pixel changed outside the clip or on -1", step);
+                if ((!in || got == -1) && pixels[i] != beforePx[i])
+                    Fail("pixel changed outside the clip or on -1", step);
                 if (!depth) continue;
                 if (got == -1 || !rq->clears) {
                     if (!in || got == -1) {

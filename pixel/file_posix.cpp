@@ -61,8 +61,6 @@ void Read(Handle file, void* buffer, uint32_t bytes) {
     }
 }
 
-void Close(Handle file) {
-    ::close(ToFd(file));
-}
+void Close(Handle file) { ::close(ToFd(file)); }
 
 }  // namespace vc15::bmpfile

@@ -8,8 +8,8 @@
 namespace vc15::bmpfile {
 
 Handle Open(const char* path) {
-    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+    HANDLE h =
+        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     // Without FILE_FLAG_BACKUP_SEMANTICS a directory does not open, so only
     // files get this far.
     return h == INVALID_HANDLE_VALUE ? nullptr : static_cast<Handle>(h);

@@ -91,7 +91,7 @@ TEST(BmpHostile, OversizedImagesAreRefusedBeforeAllocating) {
     struct Dim {
         int32_t w, h;
     } dims[] = {
-        {INT32_MAX, INT32_MAX},
+        {INT32_MAX, INT32_MAX},  // every field at its largest
         {INT32_MAX, 1},          // one row longer than the limit
         {65536, 21846},          // 196608 * 21846 = 2^32 + 12288: wraps to 12288 in 32 bits
         {1 << 20, 1 << 20},      // 3 TiB

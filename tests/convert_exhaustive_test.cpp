@@ -216,9 +216,7 @@ TEST(ConvertBounds, ReadAndWriteExactlyCountPixels) {
             std::memset(s24.get(), 0xEE, 3 * un);
             std::memset(s32.get(), 0xEE, 4 * un);
             std::vector<uint16_t> out(n + 1);
-            auto check = [&](const char* what) {
-                EXPECT_EQ(out[n], 0xBEEF) << what << " n=" << n;
-            };
+            auto check = [&](const char* what) { EXPECT_EQ(out[n], 0xBEEF) << what << " n=" << n; };
             out[n] = 0xBEEF;
             RGB555_RGB565(out.data(), s16.get(), n);
             check("555-565");
