@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#if !defined(_WIN32)
+#include <typeinfo>
+#endif
 
 #include "VexaCanvas15.h"
 
@@ -116,6 +119,12 @@ HRESULT HV_COM FakeOther(FakeSurface* self) {
 }
 
 struct SurfaceTable {
+#if !defined(_WIN32)
+    // The two words before an Itanium C++ table: offset to the top of the
+    // object and its type. Only a checking build of the library (UBSan's
+    // dynamic type check) reads them.
+    void* prefix[2] = {nullptr, const_cast<std::type_info*>(&typeid(IDirectDrawSurface7))};
+#endif
     void* slots[kSurfaceSlots];
     SurfaceTable() {
         for (auto& s : slots) s = reinterpret_cast<void*>(&FakeOther);
