@@ -2,8 +2,14 @@
 # a 3-D device and a whole frame through a flipping chain. Built for Windows
 # only; under Wine they run with an Xvfb server of their own, started by
 # ddraw_display/run-with-xvfb.sh on a free display number.
+#
+# The DirectDraw unit tests are compiled in as well: with a display they run
+# the cases that headless Wine refuses (video memory, depth buffers, flipping
+# chains) instead of skipping them.
 if(WIN32)
-  add_executable(vc15_ddraw_display_tests ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_display/display_test.cpp)
+  file(GLOB VC15_DDRAW_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_*_test.cpp)
+  add_executable(vc15_ddraw_display_tests ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_display/display_test.cpp
+                                          ${VC15_DDRAW_UNIT_SOURCES})
   target_link_libraries(vc15_ddraw_display_tests PRIVATE vc15_core ${VC15_GTEST})
   target_include_directories(vc15_ddraw_display_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   vc15_link_platform(vc15_ddraw_display_tests)
