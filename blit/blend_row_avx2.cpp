@@ -24,10 +24,10 @@ inline __m256i Channel(__m256i s, __m256i d, const Lanes256& k) {
 }
 
 inline __m256i Blend(__m256i s, __m256i d, const Lanes256& k) {
-    const __m256i r =
-        Channel(_mm256_srli_epi16(_mm256_and_si256(s, k.red), 10), _mm256_srli_epi16(_mm256_and_si256(d, k.red), 10), k);
-    const __m256i g =
-        Channel(_mm256_srli_epi16(_mm256_and_si256(s, k.green), 5), _mm256_srli_epi16(_mm256_and_si256(d, k.green), 5), k);
+    const __m256i r = Channel(_mm256_srli_epi16(_mm256_and_si256(s, k.red), 10),
+                              _mm256_srli_epi16(_mm256_and_si256(d, k.red), 10), k);
+    const __m256i g = Channel(_mm256_srli_epi16(_mm256_and_si256(s, k.green), 5),
+                              _mm256_srli_epi16(_mm256_and_si256(d, k.green), 5), k);
     const __m256i b = Channel(_mm256_and_si256(s, k.blue), _mm256_and_si256(d, k.blue), k);
     const __m256i out = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi16(r, 10), _mm256_slli_epi16(g, 5)), b);
     const __m256i key = _mm256_cmpeq_epi16(s, k.bias);
@@ -42,8 +42,10 @@ inline __m128i Channel(__m128i s, __m128i d, const Lanes128& k) {
 }
 
 inline __m128i Blend(__m128i s, __m128i d, const Lanes128& k) {
-    const __m128i r = Channel(_mm_srli_epi16(_mm_and_si128(s, k.red), 10), _mm_srli_epi16(_mm_and_si128(d, k.red), 10), k);
-    const __m128i g = Channel(_mm_srli_epi16(_mm_and_si128(s, k.green), 5), _mm_srli_epi16(_mm_and_si128(d, k.green), 5), k);
+    const __m128i r =
+        Channel(_mm_srli_epi16(_mm_and_si128(s, k.red), 10), _mm_srli_epi16(_mm_and_si128(d, k.red), 10), k);
+    const __m128i g =
+        Channel(_mm_srli_epi16(_mm_and_si128(s, k.green), 5), _mm_srli_epi16(_mm_and_si128(d, k.green), 5), k);
     const __m128i b = Channel(_mm_and_si128(s, k.blue), _mm_and_si128(d, k.blue), k);
     const __m128i out = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 10), _mm_slli_epi16(g, 5)), b);
     const __m128i key = _mm_cmpeq_epi16(s, k.bias);

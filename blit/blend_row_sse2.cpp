@@ -20,8 +20,10 @@ inline __m128i Channel(__m128i s, __m128i d, const LaneConstants& k) {
 }
 
 inline __m128i Blend(__m128i s, __m128i d, const LaneConstants& k) {
-    const __m128i r = Channel(_mm_srli_epi16(_mm_and_si128(s, k.red), 10), _mm_srli_epi16(_mm_and_si128(d, k.red), 10), k);
-    const __m128i g = Channel(_mm_srli_epi16(_mm_and_si128(s, k.green), 5), _mm_srli_epi16(_mm_and_si128(d, k.green), 5), k);
+    const __m128i r =
+        Channel(_mm_srli_epi16(_mm_and_si128(s, k.red), 10), _mm_srli_epi16(_mm_and_si128(d, k.red), 10), k);
+    const __m128i g =
+        Channel(_mm_srli_epi16(_mm_and_si128(s, k.green), 5), _mm_srli_epi16(_mm_and_si128(d, k.green), 5), k);
     const __m128i b = Channel(_mm_and_si128(s, k.blue), _mm_and_si128(d, k.blue), k);
     const __m128i out = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 10), _mm_slli_epi16(g, 5)), b);
     // Lanes whose source is the key keep the destination.

@@ -53,12 +53,9 @@ struct Entry {
 };
 
 constexpr Entry kRoutines[] = {
-    {IMAGE_SPANLIST, false, 0, false, &Plain},
-    {IMAGE_RAW16, false, 0, false, &Raw},
-    {IMAGE_SPANLIST, true, EFFECT_ALPHA, false, &Alpha},
-    {IMAGE_SPANLIST, true, EFFECT_SOFT_EDGE, false, &SoftEdge},
-    {IMAGE_SPANLIST, true, EFFECT_DEPTH, true, &Depth},
-    {IMAGE_SPANLIST, true, EFFECT_DEPTH_ALPHA, true, &DepthAlpha},
+    {IMAGE_SPANLIST, false, 0, false, &Plain},           {IMAGE_RAW16, false, 0, false, &Raw},
+    {IMAGE_SPANLIST, true, EFFECT_ALPHA, false, &Alpha}, {IMAGE_SPANLIST, true, EFFECT_SOFT_EDGE, false, &SoftEdge},
+    {IMAGE_SPANLIST, true, EFFECT_DEPTH, true, &Depth},  {IMAGE_SPANLIST, true, EFFECT_DEPTH_ALPHA, true, &DepthAlpha},
 };
 
 const Entry* Find(uint32_t kind, const DrawEffect* effect) {
@@ -86,8 +83,8 @@ int32_t DrawDispatch(CCanvas& canvas, int32_t x, int32_t y, const CImage* image,
     if (!image) return effect ? ClearPlane(canvas, *effect) : -1;
     const Entry* entry = Find(image->kind, effect);
     if (!entry) return -1;
-    if (entry->usesDepth && (!canvas.depthPlane || !canvas.depthPlane->data || !effect->params ||
-                             !effect->params->depthImage))
+    if (entry->usesDepth &&
+        (!canvas.depthPlane || !canvas.depthPlane->data || !effect->params || !effect->params->depthImage))
         return -1;
     return entry->routine(canvas, x, y, *image, effect) ? 0 : -1;
 }

@@ -60,9 +60,7 @@ inline bool ComputeWindow(const ClipRect& clip, int64_t x, int64_t y, int64_t w,
 }
 
 // Class of a span column against the window: 0 before, 1 inside, 2 beyond.
-inline int SpanClass(int64_t column, const Window& win) {
-    return column < win.L ? 0 : (column < win.R ? 1 : 2);
-}
+inline int SpanClass(int64_t column, const Window& win) { return column < win.L ? 0 : (column < win.R ? 1 : 2); }
 
 // The visible part of a span (first element, element count) from the classes
 // of its first and last column; false when nothing of it is visible.
@@ -202,8 +200,8 @@ enum class InsideRule { NonStrict, Strict };
 
 template <InsideRule rule, class Source, class Op>
 void WalkSpans(const ClipRect& clip, int32_t x, int32_t y, int32_t w, int32_t h, Source source, Op& op) {
-    const bool inside = rule == InsideRule::NonStrict ? BoxInside(clip, x, y, w, h)
-                                                      : BoxStrictlyInside(clip, x, y, w, h);
+    const bool inside =
+        rule == InsideRule::NonStrict ? BoxInside(clip, x, y, w, h) : BoxStrictlyInside(clip, x, y, w, h);
     const uint32_t n = source.Count();
     if (inside) {
         for (uint32_t i = 0; i < n; ++i) {

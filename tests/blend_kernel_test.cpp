@@ -83,10 +83,13 @@ TEST(BlendKernel, LengthDecidesTheSplit) {
         const std::vector<uint16_t> src(8, 0x0040);
         const std::vector<uint16_t> dst(8, 0x9999);
         EXPECT_EQ(Blend(dst, src, 0, 256), dst);
-        EXPECT_EQ(Blend(dst, src, 2, 256), (std::vector<uint16_t>{0x0040, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999}));
-        EXPECT_EQ(Blend(dst, src, 6, 256), (std::vector<uint16_t>{0x0040, 0x0040, 0x0040, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999}));
+        EXPECT_EQ(Blend(dst, src, 2, 256),
+                  (std::vector<uint16_t>{0x0040, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999}));
+        EXPECT_EQ(Blend(dst, src, 6, 256),
+                  (std::vector<uint16_t>{0x0040, 0x0040, 0x0040, 0x9999, 0x9999, 0x9999, 0x9999, 0x9999}));
         EXPECT_EQ(Blend(dst, src, 8, 256), dst);  // one group, no tail
-        EXPECT_EQ(Blend(dst, src, 14, 256), (std::vector<uint16_t>{0x9999, 0x9999, 0x9999, 0x9999, 0x0040, 0x0040, 0x0040, 0x9999}));
+        EXPECT_EQ(Blend(dst, src, 14, 256),
+                  (std::vector<uint16_t>{0x9999, 0x9999, 0x9999, 0x9999, 0x0040, 0x0040, 0x0040, 0x9999}));
     });
 }
 
@@ -157,10 +160,12 @@ TEST(BlendKernel, EveryLevelMatchesTheModel) {
                 for (auto& p : src) p = RichPixel(r);
                 for (auto& p : dst) p = RichPixel(r);
                 std::vector<uint16_t> want = dst;
-                const uint32_t level = trial < 4 ? std::vector<uint32_t>{0, 1, 256, 0x10040}[trial] : r.Next() % 0x20000;
+                const uint32_t level =
+                    trial < 4 ? std::vector<uint32_t>{0, 1, 256, 0x10040}[trial] : r.Next() % 0x20000;
                 ref::BlendRun(want.data() + dstOff, src.data() + srcOff, n, level);
                 BlendRow555(dst.data() + dstOff, src.data() + srcOff, bytes, level);
-                ASSERT_EQ(dst, want) << "bytes " << bytes << " level " << level << " offsets " << srcOff << "," << dstOff;
+                ASSERT_EQ(dst, want) << "bytes " << bytes << " level " << level << " offsets " << srcOff << ","
+                                     << dstOff;
             }
         }
     });

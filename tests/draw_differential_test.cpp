@@ -35,7 +35,9 @@ public:
         return z ^ (z >> 31);
     }
     // Uniform in [lo, hi].
-    int64_t In(int64_t lo, int64_t hi) { return lo + static_cast<int64_t>(Next() % static_cast<uint64_t>(hi - lo + 1)); }
+    int64_t In(int64_t lo, int64_t hi) {
+        return lo + static_cast<int64_t>(Next() % static_cast<uint64_t>(hi - lo + 1));
+    }
     bool Chance(int percent) { return In(0, 99) < percent; }
     template <class T>
     T Pick(std::initializer_list<T> list) {
@@ -152,7 +154,8 @@ protected:
 std::string Describe(int32_t x, int32_t y, const CImage* image, const DrawEffect* e) {
     std::ostringstream o;
     o << "at (" << x << ", " << y << ")";
-    if (image) o << " kind 0x" << std::hex << image->kind << std::dec << " box " << image->width << "x" << image->height;
+    if (image)
+        o << " kind 0x" << std::hex << image->kind << std::dec << " box " << image->width << "x" << image->height;
     if (e) {
         o << " effect " << e->code << " level " << e->level;
         if (e->params) o << " flags 0x" << std::hex << e->params->flags << std::dec << " bias " << int{e->params->bias};
@@ -306,8 +309,7 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, DrawDifferential,
-                         ::testing::Values(vc15::KernelLevel::Scalar, vc15::KernelLevel::Sse2,
-                                           vc15::KernelLevel::Avx2),
+                         ::testing::Values(vc15::KernelLevel::Scalar, vc15::KernelLevel::Sse2, vc15::KernelLevel::Avx2),
                          [](const ::testing::TestParamInfo<vc15::KernelLevel>& info) {
                              switch (info.param) {
                                  case vc15::KernelLevel::Scalar:

@@ -188,7 +188,8 @@ TEST(SpanClipping, RegionCodesUseTwoDifferentBounds) {
     EXPECT_EQ(vc15::RegionCode(clip, 100, 200), 7u);
     EXPECT_EQ(vc15::RegionCode(clip, 101, 200), 8u);
     for (int64_t px = 0; px < 110; ++px)
-        for (int64_t py = 10; py < 210; py += 7) ASSERT_EQ(int(vc15::RegionCode(clip, px, py)), ref::RegionCode(clip, px, py));
+        for (int64_t py = 10; py < 210; py += 7)
+            ASSERT_EQ(int(vc15::RegionCode(clip, px, py)), ref::RegionCode(clip, px, py));
 }
 
 TEST(SpanClipping, WindowFromTheCornerCodes) {
@@ -427,10 +428,10 @@ TEST(DrawSpansSoftEdge, EndPixelsAveragedOnlyOnTheUnclippedPath) {
     DrawEffect fx{EFFECT_SOFT_EDGE, 0, 0, nullptr};
     CSpanImage sp;
     MakeSprite(sp, 10, 3,
-               {{4, 0, {0x7fff}},                                      // count 1: averaged twice
-                {0, 1, {0x0000, 0x0000}},                              // count 2: both averaged
-                {0, 2, {0xffff, 0x8001, 0x8002, 0x7fff}},              // interior keeps bit 15
-                {9, 2, {}}});                                          // count 0: nothing
+               {{4, 0, {0x7fff}},                          // count 1: averaged twice
+                {0, 1, {0x0000, 0x0000}},                  // count 2: both averaged
+                {0, 2, {0xffff, 0x8001, 0x8002, 0x7fff}},  // interior keeps bit 15
+                {9, 2, {}}});                              // count 0: nothing
     ClipRect clip{10, 10, 20, 13};
     Scene s(false, clip);
     s.c.Fill(0x0000);

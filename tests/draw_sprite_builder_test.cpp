@@ -70,7 +70,7 @@ TEST(SpriteBuilder, EmptyAndRefusedInputs) {
     EXPECT_EQ(spnBuildFromPixels(&img, nullptr, 0, 0, 0, K), 0);
     EXPECT_EQ(spnBuildFromPixels(nullptr, keys, 2, 2, 2, K), -1);
     EXPECT_EQ(spnBuildFromPixels(&img, nullptr, 2, 2, 2, K), -1);
-    EXPECT_EQ(spnBuildFromPixels(&img, keys, 2, 2, 1, K), -1);   // pitch below width
+    EXPECT_EQ(spnBuildFromPixels(&img, keys, 2, 2, 1, K), -1);  // pitch below width
     EXPECT_EQ(spnBuildFromPixels(&img, keys, -1, 2, 2, K), -1);
     EXPECT_EQ(spnBuildFromPixels(&img, keys, 70000, 1, 70000, K), -1);  // x is 16-bit
     EXPECT_EQ(spnBuildDepthFromPixels(&img, &img, nullptr, 0), -1);

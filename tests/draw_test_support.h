@@ -59,8 +59,7 @@ public:
     bool GuardsIntact() const {
         for (size_t i = 0; i < kGuard; ++i) {
             if (pixelStore_[i] != kGuardPixel || pixelStore_[pixelStore_.size() - 1 - i] != kGuardPixel) return false;
-            if (plane_ &&
-                (depthStore_[i] != kGuardByte || depthStore_[depthStore_.size() - 1 - i] != kGuardByte))
+            if (plane_ && (depthStore_[i] != kGuardByte || depthStore_[depthStore_.size() - 1 - i] != kGuardByte))
                 return false;
         }
         return true;

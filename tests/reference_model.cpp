@@ -223,9 +223,11 @@ int32_t Draw(Canvas& c, int32_t x32, int32_t y32, const CImage* image, const Dra
 
     if (!effect) {
         const std::vector<Span> spans = ParseColor(sprite);
-        ForEachRun(c, x, y, sprite.width, sprite.height, false, spans, [&](size_t k, uint32_t first, uint32_t end, bool) {
-            for (uint32_t i = first; i < end; ++i) c.pixels[Index(c, x + spans[k].x + i, y + spans[k].y)] = spans[k].pixels[i];
-        });
+        ForEachRun(c, x, y, sprite.width, sprite.height, false, spans,
+                   [&](size_t k, uint32_t first, uint32_t end, bool) {
+                       for (uint32_t i = first; i < end; ++i)
+                           c.pixels[Index(c, x + spans[k].x + i, y + spans[k].y)] = spans[k].pixels[i];
+                   });
         return 0;
     }
     switch (effect->code) {

@@ -43,7 +43,8 @@ struct SphereSprite {
                 if (d2 > r * r) continue;
                 const double nz = std::sqrt(r * r - d2) / r;
                 const double light = 0.25 + 0.75 * std::fmax(0.0, (-dx * 0.5 - dy * 0.6) / r * 0.7 + nz * 0.7);
-                px[static_cast<size_t>(y) * size + x] = Rgb(Clamp31(cr * light), Clamp31(cg * light), Clamp31(cb * light));
+                px[static_cast<size_t>(y) * size + x] =
+                    Rgb(Clamp31(cr * light), Clamp31(cg * light), Clamp31(cb * light));
                 depth[static_cast<size_t>(y) * size + x] = static_cast<uint8_t>((1.0 - nz) * r);
             }
         if (spnBuildFromPixels(&color, px.data(), size, size, size, kKey) != 0 ||
@@ -95,8 +96,7 @@ int Check(int32_t result, const char* what) {
 }
 
 void TranslucentPanel(ICanvas15* c) {
-    for (int i = 0; i < 16; ++i)
-        Fill(c, 0, i * 15, 320, 15, i % 2 ? 230 : 40, i % 2 ? 230 : 40, i % 2 ? 90 : 120);
+    for (int i = 0; i < 16; ++i) Fill(c, 0, i * 15, 320, 15, i % 2 ? 230 : 40, i % 2 ? 230 : 40, i % 2 ? 90 : 120);
     SphereSprite ball(26, 31, 6, 4);
     const uint16_t levels[] = {0, 32, 64, 128, 192, 256};
     for (int i = 0; i < 6; ++i) {
@@ -199,15 +199,15 @@ void ClipPanel(ICanvas15* c) {
         int x, y;
         uint16_t a, b;
     } tiles[] = {
-        {left - 20, top - 18, Rgb(31, 10, 10), Rgb(31, 31, 31)},    // top-left corner
-        {right - 30, top - 25, Rgb(10, 31, 10), Rgb(31, 31, 31)},   // top-right corner
-        {left - 30, bottom - 20, Rgb(10, 10, 31), Rgb(31, 31, 31)}, // bottom-left corner
-        {right - 16, bottom - 30, Rgb(31, 31, 0), Rgb(0, 0, 0)},    // bottom-right corner
-        {455, top - 30, Rgb(0, 31, 31), Rgb(0, 0, 0)},              // top edge
-        {455, bottom - 10, Rgb(31, 0, 31), Rgb(0, 0, 0)},           // bottom edge
-        {left - 40, 340, Rgb(31, 16, 0), Rgb(0, 0, 0)},             // left edge
-        {right - 8, 340, Rgb(16, 31, 16), Rgb(0, 0, 0)},            // right edge
-        {455, 340, Rgb(31, 31, 31), Rgb(12, 12, 12)},               // wholly inside
+        {left - 20, top - 18, Rgb(31, 10, 10), Rgb(31, 31, 31)},     // top-left corner
+        {right - 30, top - 25, Rgb(10, 31, 10), Rgb(31, 31, 31)},    // top-right corner
+        {left - 30, bottom - 20, Rgb(10, 10, 31), Rgb(31, 31, 31)},  // bottom-left corner
+        {right - 16, bottom - 30, Rgb(31, 31, 0), Rgb(0, 0, 0)},     // bottom-right corner
+        {455, top - 30, Rgb(0, 31, 31), Rgb(0, 0, 0)},               // top edge
+        {455, bottom - 10, Rgb(31, 0, 31), Rgb(0, 0, 0)},            // bottom edge
+        {left - 40, 340, Rgb(31, 16, 0), Rgb(0, 0, 0)},              // left edge
+        {right - 8, 340, Rgb(16, 31, 16), Rgb(0, 0, 0)},             // right edge
+        {455, 340, Rgb(31, 31, 31), Rgb(12, 12, 12)},                // wholly inside
     };
     SetClip(c, left, top, right, bottom);
     for (const auto& t : tiles) {
