@@ -75,10 +75,10 @@ struct Sprite {
     CSpanImage depth;
 };
 
-std::unique_ptr<Sprite> RandomSprite(Rng& r) {
+std::unique_ptr<Sprite> RandomSprite(Rng& r, bool wide) {
     auto s = std::make_unique<Sprite>();
-    const bool small = r.Chance(60);
-    const int32_t w = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, small ? 12 : 40));
+    const bool small = !wide && r.Chance(60);
+    const int32_t w = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, small ? 12 : wide ? 260 : 40));
     const int32_t h = static_cast<int32_t>(r.Chance(5) ? 0 : r.In(1, small ? 10 : 30));
     std::vector<uint8_t> cs, ds;
     uint32_t n = 0;
@@ -168,7 +168,9 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
     for (uint32_t scene = 0; scene < kScenes; ++scene) {
         const uint64_t seed = 0xC0FFEEull * 1000003ull + scene;
         Rng r(seed);
-        const int32_t W = static_cast<int32_t>(r.In(1, 64));
+        // Now and then a wide scene, for long runs through the vector forms.
+        const bool wide = r.Chance(5);
+        const int32_t W = static_cast<int32_t>(r.In(1, wide ? 320 : 64));
         const int32_t H = static_cast<int32_t>(r.In(1, 48));
         const bool withDepth = r.Chance(85);
         GuardedCanvas lib(W, H, withDepth);
@@ -201,7 +203,7 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
 
         const int draws = static_cast<int>(r.In(1, 8));
         for (int d = 0; d < draws; ++d) {
-            auto sprite = RandomSprite(r);
+            auto sprite = RandomSprite(r, wide);
             std::vector<uint16_t> rawPixels;
             CRawImage raw;
             DepthParams params{};
