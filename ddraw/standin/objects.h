@@ -97,8 +97,9 @@ private:
     size_t videoMemoryUsed_ = 0;
 };
 
-// Surface memory is one malloc block of pitch * height bytes, the pitch a
-// multiple of 4.
+// Surface memory is one calloc block of pitch * height bytes, the pitch a
+// multiple of 4, so the first 32 bits of any surface can be read (colour
+// matching reads them whatever the pixel size).
 class Surface final : public IDirectDrawSurface7 {
 public:
     // Allocates the memory; null when the size overflows or memory is short.
