@@ -1,6 +1,7 @@
 // libFuzzer target: random well-formed scenes drawn through the public
 // canvas API. A canvas of up to 256 x 256 (with or without a depth plane),
-// a clip rectangle within it, then a few draws: span-list sprites whose
+// a clip rectangle within it, then a few draws (with, between them, new clip
+// rectangles and rectangle fills now and then): span-list sprites whose
 // records lie inside their box, raw images, plane-clearing requests and
 // refused kinds, with every effect code (unknown ones too), random levels,
 // biases and flags, and depth images matching their colour sprites.
@@ -239,6 +240,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> beforeDepth;
     const int draws = fdp.ConsumeIntegralInRange<int>(1, 6);
     for (int step = 0; step < draws && fdp.remaining_bytes() > 0; ++step) {
+        // Between draws the host may narrow the clip rectangle again or fill
+        // a rectangle of the canvas (not clipped, so placed within it).
+        const int between = fdp.ConsumeIntegralInRange<int>(0, 7);
+        if (between == 0) {
+            clip.left = fdp.ConsumeIntegralInRange<int32_t>(0, cw);
+            clip.right = fdp.ConsumeIntegralInRange<int32_t>(clip.left, cw);
+            clip.top = fdp.ConsumeIntegralInRange<int32_t>(0, ch);
+            clip.bottom = fdp.ConsumeIntegralInRange<int32_t>(clip.top, ch);
+            canvas->SetClipRect(&clip);
+            model.clip = clip;
+        } else if (between == 1 && pixels) {
+            FillRectDesc fill{};
+            for (auto& c : fill.color) c = fdp.ConsumeIntegral<uint8_t>();
+            fill.x = fdp.ConsumeIntegralInRange<int32_t>(0, cw);
+            fill.y = fdp.ConsumeIntegralInRange<int32_t>(0, ch);
+            fill.width = fdp.ConsumeIntegralInRange<int32_t>(0, cw - fill.x);
+            fill.height = fdp.ConsumeIntegralInRange<int32_t>(0, ch - fill.y);
+            if (canvas->FillRect(&fill) != 0) Fail("FillRect refused a rectangle", step);
+            const uint16_t v =
+                static_cast<uint16_t>((fill.color[0] >> 3) << 10 | (fill.color[1] >> 3) << 5 | fill.color[2] >> 3);
+            for (int32_t Y = fill.y; Y < fill.y + fill.height; ++Y)
+                for (int32_t X = fill.x; X < fill.x + fill.width; ++X)
+                    model.pixels[static_cast<size_t>(Y) * cw + X] = v;
+            if (std::memcmp(pixels, model.pixels.data(), n * sizeof(uint16_t)) != 0)
+                Fail("FillRect differs from the model", step);
+        }
+
         auto rq = std::make_unique<Request>();
         BuildRequest(fdp, rng, cw, ch, *rq);
         if (pixels) beforePx.assign(pixels, pixels + n);
