@@ -1,5 +1,7 @@
 #include "canvas/canvas.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -13,11 +15,11 @@ namespace vc15 {
 namespace {
 
 // width * height elements of `elementSize` bytes, or 0 when the product is
-// negative or does not fit the address space.
+// empty, negative or too large to address.
 size_t ByteCount(int64_t w, int64_t h, size_t elementSize) {
     if (w <= 0 || h <= 0) return 0;
     const uint64_t n = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);  // < 2^62
-    if (n > SIZE_MAX / elementSize) return 0;
+    if (n > static_cast<uint64_t>(PTRDIFF_MAX) / elementSize) return 0;  // pointer differences must stay valid
     return static_cast<size_t>(n) * elementSize;
 }
 
