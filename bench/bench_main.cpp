@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <random>
 #include <vector>
@@ -178,7 +178,7 @@ BENCHMARK(BM_ShortRunCopy<false>)->Name("BM_ShortRunCopy/memcpy_per_run");
 
 // ---- Converters -------------------------------------------------------------
 
-const char* const kConvName[] = {"RGB555_RGB565", "RGB565_RGB555", "RGB888_RGB565",
+const char* const kConvName[] = {"RGB555_RGB565", "RGB565_RGB555",     "RGB888_RGB565",
                                  "RGB888_RGB555", "RGBA8888_ARGB1555", "RGBA8888_ARGB4444"};
 constexpr int kConvSrcBytes[] = {2, 2, 3, 3, 4, 4};
 
@@ -201,12 +201,24 @@ void BM_Convert(benchmark::State& state) {
         auto* d = reinterpret_cast<uint16_t*>(dst.data + s * dstBytes);
         const uint8_t* p = src.data + static_cast<size_t>(s) * count * kConvSrcBytes[which];
         switch (which) {
-            case 0: t.rgb555ToRgb565(d, reinterpret_cast<const uint16_t*>(p), count); break;
-            case 1: t.rgb565ToRgb555(d, reinterpret_cast<const uint16_t*>(p), count); break;
-            case 2: t.rgb888ToRgb565(d, p, count); break;
-            case 3: t.rgb888ToRgb555(d, p, count); break;
-            case 4: t.rgba8888ToArgb1555(d, p, count); break;
-            default: t.rgba8888ToArgb4444(d, p, count); break;
+            case 0:
+                t.rgb555ToRgb565(d, reinterpret_cast<const uint16_t*>(p), count);
+                break;
+            case 1:
+                t.rgb565ToRgb555(d, reinterpret_cast<const uint16_t*>(p), count);
+                break;
+            case 2:
+                t.rgb888ToRgb565(d, p, count);
+                break;
+            case 3:
+                t.rgb888ToRgb555(d, p, count);
+                break;
+            case 4:
+                t.rgba8888ToArgb1555(d, p, count);
+                break;
+            default:
+                t.rgba8888ToArgb4444(d, p, count);
+                break;
         }
         benchmark::ClobberMemory();
     }
@@ -234,8 +246,8 @@ void BM_BlendRow(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         const size_t off = (n++ % slots) * bytes;
-        vc15::BlendRow555(reinterpret_cast<uint16_t*>(dst.data + off), reinterpret_cast<const uint16_t*>(src.data + off),
-                          static_cast<uint32_t>(bytes), alpha);
+        vc15::BlendRow555(reinterpret_cast<uint16_t*>(dst.data + off),
+                          reinterpret_cast<const uint16_t*>(src.data + off), static_cast<uint32_t>(bytes), alpha);
         benchmark::ClobberMemory();
     }
     vc15::SetKernelLevelForTesting(vc15::BestKernelLevel());
@@ -365,12 +377,23 @@ void BM_Scene(benchmark::State& state) {
         DrawEffect& e = effects[i];
         e = DrawEffect{0, 0, 0, &params[i]};
         switch (kind) {
-            case kAlpha77: e.code = EFFECT_ALPHA, e.level = 77; break;
-            case kAlpha128: e.code = EFFECT_ALPHA, e.level = 128; break;
-            case kSoftEdge: e.code = EFFECT_SOFT_EDGE; break;
-            case kDepth: e.code = EFFECT_DEPTH; break;
-            case kDepthAlpha128: e.code = EFFECT_DEPTH_ALPHA, e.level = 128; break;
-            default: break;
+            case kAlpha77:
+                e.code = EFFECT_ALPHA, e.level = 77;
+                break;
+            case kAlpha128:
+                e.code = EFFECT_ALPHA, e.level = 128;
+                break;
+            case kSoftEdge:
+                e.code = EFFECT_SOFT_EDGE;
+                break;
+            case kDepth:
+                e.code = EFFECT_DEPTH;
+                break;
+            case kDepthAlpha128:
+                e.code = EFFECT_DEPTH_ALPHA, e.level = 128;
+                break;
+            default:
+                break;
         }
     }
     DepthParams clear{DEPTH_CLEAR, 0, nullptr};
@@ -389,9 +412,9 @@ void BM_Scene(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    state.counters["Mpix/s"] = benchmark::Counter(static_cast<double>(sc.visibleOpaque) *
-                                                      static_cast<double>(state.iterations()) / 1e6,
-                                                  benchmark::Counter::kIsRate);
+    state.counters["Mpix/s"] =
+        benchmark::Counter(static_cast<double>(sc.visibleOpaque) * static_cast<double>(state.iterations()) / 1e6,
+                           benchmark::Counter::kIsRate);
     state.counters["base_ns"] = BaselineNs(sc.visibleOpaque * 2, kL2, false);
     state.SetLabel(kSceneName[kind]);
 }

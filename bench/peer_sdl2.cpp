@@ -6,10 +6,10 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -188,10 +188,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const Scene& sc = GetScene();
-    std::printf("scene: %d sprites of %dx%d, %.1f%% opaque, mean run %.1f px, %u crossing the clip edge, "
-                "%llu visible opaque pixels per frame on %dx%d\n",
-                kSpriteCount, kSpriteSize, kSpriteSize, 100 * sc.opaqueShare, sc.meanRun, sc.crossing,
-                static_cast<unsigned long long>(sc.visibleOpaque), kCanvasW, kCanvasH);
+    std::printf(
+        "scene: %d sprites of %dx%d, %.1f%% opaque, mean run %.1f px, %u crossing the clip edge, "
+        "%llu visible opaque pixels per frame on %dx%d\n",
+        kSpriteCount, kSpriteSize, kSpriteSize, 100 * sc.opaqueShare, sc.meanRun, sc.crossing,
+        static_cast<unsigned long long>(sc.visibleOpaque), kCanvasW, kCanvasH);
     SDL_version v;
     SDL_GetVersion(&v);
     std::printf("peer: SDL %d.%d.%d, RLE colour-keyed RGB555 surfaces\n\n", v.major, v.minor, v.patch);
@@ -216,9 +217,11 @@ int main(int argc, char** argv) {
         }
         // The depth modes start each frame from a cleared plane (not timed).
         const bool depth = m == kDepth || m == kDepthAlpha128;
-        oursNs[m] = FrameNs([&] { ours.Frame(sc, m); }, [&] {
-            if (depth) ours.canvas->Draw(0, 0, nullptr, &ours.clearEffect);
-        }, rounds, ms);
+        oursNs[m] = FrameNs([&] { ours.Frame(sc, m); },
+                            [&] {
+                                if (depth) ours.canvas->Draw(0, 0, nullptr, &ours.clearEffect);
+                            },
+                            rounds, ms);
         if (HasPeer(m)) peerNs[m] = FrameNs([&] { peer->Frame(sc); }, [] {}, rounds, ms);
         const double px = static_cast<double>(sc.visibleOpaque);
         char peerCol[32] = "-", ratioCol[32] = "-", distCol[32] = "-";
@@ -261,8 +264,9 @@ int main(int argc, char** argv) {
                      static_cast<unsigned long long>(sc.visibleOpaque), sc.opaqueShare, sc.meanRun);
         for (int mi = 0; mi < kModes; ++mi) {
             const double px = static_cast<double>(sc.visibleOpaque);
-            std::fprintf(f, "  {\"mode\": \"%s\", \"ours_mpix\": %.1f, \"sdl2_mpix\": %.1f, \"bad_pixels\": %ld, "
-                            "\"sdl2_max_step\": %d}%s\n",
+            std::fprintf(f,
+                         "  {\"mode\": \"%s\", \"ours_mpix\": %.1f, \"sdl2_mpix\": %.1f, \"bad_pixels\": %ld, "
+                         "\"sdl2_max_step\": %d}%s\n",
                          kModeName[mi], px / oursNs[mi] * 1e3, HasPeer(Mode(mi)) ? px / peerNs[mi] * 1e3 : 0.0,
                          badPixels[mi], peerDist[mi], mi + 1 < kModes ? "," : "");
         }

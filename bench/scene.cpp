@@ -114,10 +114,18 @@ const Scene& GetScene() {
             Placement p{0, 0, i % kDistinct};
             if (i % 4 == 3) {
                 switch (uni(0, 3)) {
-                    case 0: p.x = uni(-S + 8, -8), p.y = uni(0, kCanvasH - S); break;
-                    case 1: p.x = uni(kCanvasW - S + 8, kCanvasW - 8), p.y = uni(0, kCanvasH - S); break;
-                    case 2: p.x = uni(0, kCanvasW - S), p.y = uni(-S + 8, -8); break;
-                    default: p.x = uni(0, kCanvasW - S), p.y = uni(kCanvasH - S + 8, kCanvasH - 8); break;
+                    case 0:
+                        p.x = uni(-S + 8, -8), p.y = uni(0, kCanvasH - S);
+                        break;
+                    case 1:
+                        p.x = uni(kCanvasW - S + 8, kCanvasW - 8), p.y = uni(0, kCanvasH - S);
+                        break;
+                    case 2:
+                        p.x = uni(0, kCanvasW - S), p.y = uni(-S + 8, -8);
+                        break;
+                    default:
+                        p.x = uni(0, kCanvasW - S), p.y = uni(kCanvasH - S + 8, kCanvasH - 8);
+                        break;
                 }
                 ++s.crossing;
             } else {

@@ -35,13 +35,13 @@ struct Placement {
 };
 
 struct Scene {
-    std::vector<Sprite> sprites;     // distinct pictures (kDistinct of them)
-    std::vector<Placement> placed;   // kSpriteCount draws
+    std::vector<Sprite> sprites;       // distinct pictures (kDistinct of them)
+    std::vector<Placement> placed;     // kSpriteCount draws
     std::vector<uint16_t> background;  // kCanvasW x kCanvasH
-    uint64_t visibleOpaque = 0;      // opaque pixels inside the canvas over all draws
-    uint32_t crossing = 0;           // draws that cross the canvas edge
-    double opaqueShare = 0;          // opaque pixels / box pixels
-    double meanRun = 0;              // mean opaque run length
+    uint64_t visibleOpaque = 0;        // opaque pixels inside the canvas over all draws
+    uint32_t crossing = 0;             // draws that cross the canvas edge
+    double opaqueShare = 0;            // opaque pixels / box pixels
+    double meanRun = 0;                // mean opaque run length
 };
 
 // Builds the scene (the same one on every call).

@@ -26,11 +26,17 @@ struct Ops256 {
     static V Mul(V a, V b) { return _mm256_mullo_epi16(a, b); }
     static V Eq(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
     template <int n>
-    static V Shl(V a) { return _mm256_slli_epi16(a, n); }
+    static V Shl(V a) {
+        return _mm256_slli_epi16(a, n);
+    }
     template <int n>
-    static V Shr(V a) { return _mm256_srli_epi16(a, n); }
+    static V Shr(V a) {
+        return _mm256_srli_epi16(a, n);
+    }
     template <int n>
-    static V Sar(V a) { return _mm256_srai_epi16(a, n); }
+    static V Sar(V a) {
+        return _mm256_srai_epi16(a, n);
+    }
     static V Pick(V no, V yes, V mask) { return _mm256_blendv_epi8(no, yes, mask); }
 };
 
@@ -47,11 +53,17 @@ struct Ops128 {
     static V Mul(V a, V b) { return _mm_mullo_epi16(a, b); }
     static V Eq(V a, V b) { return _mm_cmpeq_epi16(a, b); }
     template <int n>
-    static V Shl(V a) { return _mm_slli_epi16(a, n); }
+    static V Shl(V a) {
+        return _mm_slli_epi16(a, n);
+    }
     template <int n>
-    static V Shr(V a) { return _mm_srli_epi16(a, n); }
+    static V Shr(V a) {
+        return _mm_srli_epi16(a, n);
+    }
     template <int n>
-    static V Sar(V a) { return _mm_srai_epi16(a, n); }
+    static V Sar(V a) {
+        return _mm_srai_epi16(a, n);
+    }
     static V Pick(V no, V yes, V mask) { return _mm_blendv_epi8(no, yes, mask); }
 };
 
@@ -63,7 +75,7 @@ struct Half {
 
 // -1 in the 16-bit lanes j >= 16 - r of a 16-lane window (kLast + r), of an
 // 8-lane one (kLast + 8 + r) and of a 4-lane one (kLast + 12 + r).
-alignas(32) const int16_t kLast[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+alignas(32) const int16_t kLast[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
                                        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
 template <class O>
@@ -133,8 +145,8 @@ void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
         O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
         if (const uint32_t rest = n - 8) {
             const uint32_t w = n - 8;
-            O::Store(dst + w, k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + 8 + tail),
-                                     O::Load(kLast + 8 + rest)));
+            O::Store(dst + w,
+                     k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + 8 + tail), O::Load(kLast + 8 + rest)));
         }
     } else if (n >= 4) {
         const Kernel<Ops128> k(L);

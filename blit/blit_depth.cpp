@@ -65,8 +65,8 @@ void DrawDepthTested(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& im
                      Write write) {
     if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
     DepthTestOp<Write> op(canvas, params.bias, write);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height,
-                                  PairedSpans(image, *params.depthImage), op);
+    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height, PairedSpans(image, *params.depthImage),
+                                  op);
 }
 
 }  // namespace

@@ -41,9 +41,12 @@ constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, 
 const DepthRowForms& ActiveDepthRowForms() {
 #if defined(VC15_HAVE_X86_SIMD)
     switch (ActiveKernelLevel()) {
-        case KernelLevel::Avx2: return kAvx2Forms;
-        case KernelLevel::Sse2: return kSse2Forms;
-        default: break;
+        case KernelLevel::Avx2:
+            return kAvx2Forms;
+        case KernelLevel::Sse2:
+            return kSse2Forms;
+        default:
+            break;
     }
 #endif
     return kScalarForms;

@@ -34,8 +34,8 @@ inline __m256i BlendPixels(__m256i s, __m256i d, __m256i level) {
     auto channel = [&](__m256i sc, __m256i dc) {
         return _mm256_add_epi16(dc, _mm256_srai_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(sc, dc), level), 8));
     };
-    const __m256i r = channel(_mm256_and_si256(_mm256_srli_epi16(s, 10), five),
-                              _mm256_and_si256(_mm256_srli_epi16(d, 10), five));
+    const __m256i r =
+        channel(_mm256_and_si256(_mm256_srli_epi16(s, 10), five), _mm256_and_si256(_mm256_srli_epi16(d, 10), five));
     const __m256i g =
         channel(_mm256_and_si256(_mm256_srli_epi16(s, 5), five), _mm256_and_si256(_mm256_srli_epi16(d, 5), five));
     const __m256i b = channel(_mm256_and_si256(s, five), _mm256_and_si256(d, five));
@@ -54,7 +54,7 @@ inline __m128i BlendPixels(__m128i s, __m128i d, __m128i level) {
 }
 
 // -1 in the 16-bit lanes j >= 16 - r: the last r pixels of a step.
-alignas(32) const int16_t kLastLanes[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+alignas(32) const int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
                                             -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
 inline __m256i Pass16(const uint8_t* plane, const uint8_t* samples, __m128i b) {

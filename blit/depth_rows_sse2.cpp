@@ -46,7 +46,7 @@ inline __m128i BlendPixels(__m128i s, __m128i d, __m128i level) {
 
 // -1 in the 16-bit lanes j >= 16 - r of two registers (lanes 0-7, 8-15):
 // the last r pixels of a step.
-alignas(16) const int16_t kLastLanes[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+alignas(16) const int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
                                             -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
 // Sixteen pixels: copied where the test passes, rewritten unchanged elsewhere.
@@ -85,7 +85,8 @@ void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias
     // A sum above 255 saturates to 255, which never lowers a plane value.
     if (n >= 16) {
         uint32_t i = 0;
-        for (; i + 16 <= n; i += 16) Store(plane + i, _mm_min_epu8(Load(plane + i), _mm_adds_epu8(Load(samples + i), b)));
+        for (; i + 16 <= n; i += 16)
+            Store(plane + i, _mm_min_epu8(Load(plane + i), _mm_adds_epu8(Load(samples + i), b)));
         if (i < n) {
             const uint32_t j = n - 16;
             Store(plane + j, _mm_min_epu8(Load(plane + j), _mm_adds_epu8(Load(samples + j), b)));

@@ -62,14 +62,13 @@ namespace vc15 {
 
 namespace {
 
-constexpr ConvertTable kScalarTable = {scalar::Rgb555ToRgb565,     scalar::Rgb565ToRgb555,
-                                       scalar::Rgb888ToRgb565,     scalar::Rgb888ToRgb555,
-                                       scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444};
+constexpr ConvertTable kScalarTable = {scalar::Rgb555ToRgb565, scalar::Rgb565ToRgb555,     scalar::Rgb888ToRgb565,
+                                       scalar::Rgb888ToRgb555, scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444};
 #if VC15_HAVE_X86_SIMD
-constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
-                                     sse2::Rgb888ToRgb555,     sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444};
-constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565,     avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
-                                     avx2::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444};
+constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565, sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
+                                     sse2::Rgb888ToRgb555, sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444};
+constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565, avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
+                                     avx2::Rgb888ToRgb555, avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444};
 
 void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
 #if defined(_MSC_VER)

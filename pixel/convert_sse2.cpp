@@ -29,12 +29,12 @@ inline __m128i PackU32(__m128i a, __m128i b) {
 // pixel, which the field extraction ignores).
 inline __m128i SpreadRgb888(__m128i v) {
     // Upper half: pixels 2 and 3 moved to start at byte 8.
-    const __m128i t = _mm_castpd_si128(
-        _mm_move_sd(_mm_castsi128_pd(_mm_slli_si128(v, 2)), _mm_castsi128_pd(v)));
+    const __m128i t = _mm_castpd_si128(_mm_move_sd(_mm_castsi128_pd(_mm_slli_si128(v, 2)), _mm_castsi128_pd(v)));
     // Odd lanes: the second pixel of each half moved up by one byte.
     const __m128i u = _mm_slli_epi64(t, 8);
     // Lanes t0, t2, u1, u3 (pixels 0, 2, 1, 3), then back into pixel order.
-    const __m128i m = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(t), _mm_castsi128_ps(u), _MM_SHUFFLE(3, 1, 2, 0)));
+    const __m128i m =
+        _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(t), _mm_castsi128_ps(u), _MM_SHUFFLE(3, 1, 2, 0)));
     return _mm_shuffle_epi32(m, _MM_SHUFFLE(3, 1, 2, 0));
 }
 
@@ -120,7 +120,7 @@ void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count) {
         const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
         __m128i lo, hi;
         Split8888(Load(p), Load(p + 16), lo, hi);
-        const __m128i r = _mm_and_si128(_mm_slli_epi16(lo, 10), red);  // low 5 bits of byte 0
+        const __m128i r = _mm_and_si128(_mm_slli_epi16(lo, 10), red);   // low 5 bits of byte 0
         const __m128i g = _mm_and_si128(_mm_srli_epi16(lo, 3), green);  // low 5 bits of byte 1
         const __m128i b = _mm_and_si128(hi, blue);                      // low 5 bits of byte 2
         const __m128i alphaZero = _mm_cmpeq_epi16(_mm_srli_epi16(hi, 8), _mm_setzero_si128());

@@ -60,9 +60,12 @@ std::vector<ConvertLevel> SimdLevels() {
 
 const char* LevelName(ConvertLevel l) {
     switch (l) {
-        case ConvertLevel::Scalar: return "scalar";
-        case ConvertLevel::Sse2: return "sse2";
-        case ConvertLevel::Avx2: return "avx2";
+        case ConvertLevel::Scalar:
+            return "scalar";
+        case ConvertLevel::Sse2:
+            return "sse2";
+        case ConvertLevel::Avx2:
+            return "avx2";
     }
     return "?";
 }
@@ -92,8 +95,8 @@ void CompareSeparate(const Conversion& c, ConvertLevel level, int32_t count, siz
     // too; the converters read 16-bit pixels without alignment.
     c.run(vc15::ConvertTableFor(ConvertLevel::Scalar), want.data() + dstOffset, src.data() + srcOffset, count);
     c.run(vc15::ConvertTableFor(level), got.data() + dstOffset, src.data() + srcOffset, count);
-    ASSERT_EQ(want, got) << c.name << " " << LevelName(level) << " count " << count << " src+" << srcOffset
-                         << " dst+" << dstOffset;
+    ASSERT_EQ(want, got) << c.name << " " << LevelName(level) << " count " << count << " src+" << srcOffset << " dst+"
+                         << dstOffset;
     ASSERT_EQ(src, srcCopy) << c.name << " wrote to its source";
 }
 
@@ -110,8 +113,7 @@ void CompareInPlace(const Conversion& c, ConvertLevel level, int32_t count, size
     auto* g = reinterpret_cast<uint8_t*>(got.data()) + offset;
     c.run(vc15::ConvertTableFor(ConvertLevel::Scalar), reinterpret_cast<uint16_t*>(w), w, count);
     c.run(vc15::ConvertTableFor(level), reinterpret_cast<uint16_t*>(g), g, count);
-    ASSERT_EQ(want, got) << c.name << " " << LevelName(level) << " in place, count " << count << " offset "
-                         << offset;
+    ASSERT_EQ(want, got) << c.name << " " << LevelName(level) << " in place, count " << count << " offset " << offset;
 }
 
 TEST(SimdConvert, SseIsAlwaysThereOnX86) {
@@ -182,7 +184,8 @@ TEST(SimdConvert, AllSourceValuesMatchScalar) {
             const Conversion& c = kConversions[which];
             const int32_t n = 256 * c.srcBytes;  // each byte position takes each value once
             std::vector<uint8_t> src = RandomBytes(static_cast<size_t>(n) * c.srcBytes, 99u + which);
-            for (int32_t i = 0; i < n; ++i) src[static_cast<size_t>(i) * c.srcBytes + i % c.srcBytes] = uint8_t(i / c.srcBytes);
+            for (int32_t i = 0; i < n; ++i)
+                src[static_cast<size_t>(i) * c.srcBytes + i % c.srcBytes] = uint8_t(i / c.srcBytes);
             std::vector<uint16_t> want(static_cast<size_t>(n)), got(static_cast<size_t>(n));
             c.run(vc15::ConvertTableFor(ConvertLevel::Scalar), want.data(), src.data(), n);
             c.run(vc15::ConvertTableFor(level), got.data(), src.data(), n);

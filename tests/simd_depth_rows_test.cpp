@@ -67,8 +67,8 @@ void CheckAll(const Forms& f, size_t n, size_t off, uint32_t bias, uint32_t leve
     }
     {
         Case want = base, got = base;
-        dr::CopyScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off,
-                       want.samples.data() + off, static_cast<uint32_t>(n), bias);
+        dr::CopyScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off, want.samples.data() + off,
+                       static_cast<uint32_t>(n), bias);
         f.copy(got.dst.data() + off, got.plane.data() + off, got.src.data() + off, got.samples.data() + off,
                static_cast<uint32_t>(n), bias);
         ASSERT_EQ(want.dst, got.dst) << f.name << " copy n " << n << " bias " << bias;
