@@ -9,6 +9,7 @@
 
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
+#include "memory_surface.h"
 
 namespace {
 
@@ -162,80 +163,6 @@ TEST(CanvasSurface, FillRectConvertsAndStaysInside) {
     EXPECT_EQ(c->FillRect(nullptr), -1);
 }
 
-// A host-side surface: only Lock and Unlock do anything.
-class FakeSurface : public IDirectDrawSurface7 {
-public:
-    std::vector<uint8_t> memory;
-    LONG pitch = 0;
-    HRESULT lockResult = 0, unlockResult = 0;
-    int locks = 0, unlocks = 0;
-    DWORD lastSize = 0, lastFlags = 0;
-
-#define VC15_FAKE(name, ...) \
-    HRESULT name(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    uint32_t AddRef() override { return 1; }
-    uint32_t Release() override { return 0; }
-    VC15_FAKE(AddAttachedSurface, IDirectDrawSurface7*)
-    VC15_FAKE(AddOverlayDirtyRect, RECT*)
-    VC15_FAKE(Blt, RECT*, IDirectDrawSurface7*, RECT*, DWORD, DDBLTFX*)
-    VC15_FAKE(BltBatch, void*, DWORD, DWORD)
-    VC15_FAKE(BltFast, DWORD, DWORD, IDirectDrawSurface7*, RECT*, DWORD)
-    VC15_FAKE(DeleteAttachedSurface, DWORD, IDirectDrawSurface7*)
-    VC15_FAKE(EnumAttachedSurfaces, void*, LPDDENUMSURFACESCALLBACK7)
-    VC15_FAKE(EnumOverlayZOrders, DWORD, void*, LPDDENUMSURFACESCALLBACK7)
-    VC15_FAKE(Flip, IDirectDrawSurface7*, DWORD)
-    VC15_FAKE(GetAttachedSurface, DDSCAPS2*, IDirectDrawSurface7**)
-    VC15_FAKE(GetBltStatus, DWORD)
-    VC15_FAKE(GetCaps, DDSCAPS2*)
-    VC15_FAKE(GetClipper, IDirectDrawClipper**)
-    VC15_FAKE(GetColorKey, DWORD, DDCOLORKEY*)
-    VC15_FAKE(GetDC, HDC*)
-    VC15_FAKE(GetFlipStatus, DWORD)
-    VC15_FAKE(GetOverlayPosition, LONG*, LONG*)
-    VC15_FAKE(GetPalette, IDirectDrawPalette**)
-    VC15_FAKE(GetPixelFormat, DDPIXELFORMAT*)
-    VC15_FAKE(GetSurfaceDesc, DDSURFACEDESC2*)
-    VC15_FAKE(Initialize, IDirectDraw*, DDSURFACEDESC2*)
-    VC15_FAKE(IsLost)
-    HRESULT Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) override {
-        ++locks;
-        lastSize = desc->dwSize;
-        lastFlags = flags;
-        if (rect || lockResult) return lockResult ? lockResult : DDERR_INVALIDPARAMS;
-        desc->lpSurface = memory.data();
-        desc->lPitch = pitch;
-        return 0;
-    }
-    VC15_FAKE(ReleaseDC, HDC)
-    VC15_FAKE(Restore)
-    VC15_FAKE(SetClipper, IDirectDrawClipper*)
-    VC15_FAKE(SetColorKey, DWORD, DDCOLORKEY*)
-    VC15_FAKE(SetOverlayPosition, LONG, LONG)
-    VC15_FAKE(SetPalette, IDirectDrawPalette*)
-    HRESULT Unlock(RECT*) override {
-        ++unlocks;
-        return unlockResult;
-    }
-    VC15_FAKE(UpdateOverlay, RECT*, IDirectDrawSurface7*, RECT*, DWORD, void*)
-    VC15_FAKE(UpdateOverlayDisplay, DWORD)
-    VC15_FAKE(UpdateOverlayZOrder, DWORD, IDirectDrawSurface7*)
-    VC15_FAKE(GetDDInterface, void**)
-    VC15_FAKE(PageLock, DWORD)
-    VC15_FAKE(PageUnlock, DWORD)
-    VC15_FAKE(SetSurfaceDesc, DDSURFACEDESC2*, DWORD)
-    VC15_FAKE(SetPrivateData, REFIID, void*, DWORD, DWORD)
-    VC15_FAKE(GetPrivateData, REFIID, void*, DWORD*)
-    VC15_FAKE(FreePrivateData, REFIID)
-    VC15_FAKE(GetUniquenessValue, DWORD*)
-    VC15_FAKE(ChangeUniquenessValue)
-    VC15_FAKE(SetPriority, DWORD)
-    VC15_FAKE(GetPriority, DWORD*)
-    VC15_FAKE(SetLOD, DWORD)
-    VC15_FAKE(GetLOD, DWORD*)
-#undef VC15_FAKE
-};
-
 TEST(CanvasSurface, CopyToSurfaceHonoursPitch) {
     CanvasPtr c;
     CanvasDesc d{0, 640, 3};
@@ -243,14 +170,12 @@ TEST(CanvasSurface, CopyToSurfaceHonoursPitch) {
     uint16_t* px = nullptr;
     c->GetBuffer(&px);
     for (int i = 0; i < 640 * 3; ++i) px[i] = static_cast<uint16_t>(i * 7 + 1);
-    FakeSurface s;
-    s.pitch = 1536;
-    s.memory.assign(1536 * 3, 0xEE);
+    vc15test::MemorySurface s(1536, 3, 0xEE);
     ASSERT_EQ(c->CopyToSurface(&s), 0);
     EXPECT_EQ(s.locks, 1);
     EXPECT_EQ(s.unlocks, 1);
     EXPECT_EQ(s.lastSize, sizeof(DDSURFACEDESC2));
-    EXPECT_EQ(s.lastFlags, DDLOCK_WAIT);
+    EXPECT_EQ(s.lastFlags, static_cast<DWORD>(DDLOCK_WAIT));
     for (int y = 0; y < 3; ++y) {
         EXPECT_EQ(std::memcmp(s.memory.data() + y * 1536, px + y * 640, 1280), 0);
         for (int b = 1280; b < 1536; ++b) ASSERT_EQ(s.memory[y * 1536 + b], 0xEE);
