@@ -494,10 +494,10 @@ TEST(DrawSpansDepth, TestIsLessOrEqualOnAnUnsignedSum) {
     s.Draw(5, 5, &a.colorImage, &a.effect);
     EXPECT_EQ(s.c.At(5, 5), 0);
     std::fill(s.c.Depth(), s.c.Depth() + s.c.Size(), 255);
-    DepthSprite far(4, 0x0222, 200);
-    far.params.bias = 100;  // 300 > 255: never drawn, never written
-    far.params.flags = DEPTH_WRITE;
-    s.Draw(5, 6, &far.colorImage, &far.effect);
+    DepthSprite distant(4, 0x0222, 200);
+    distant.params.bias = 100;  // 300 > 255: never drawn, never written
+    distant.params.flags = DEPTH_WRITE;
+    s.Draw(5, 6, &distant.colorImage, &distant.effect);
     EXPECT_EQ(s.c.At(5, 6), Scene::kBg);
     EXPECT_EQ(s.c.DepthAt(5, 6), 255);
 }

@@ -9,6 +9,7 @@
 
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
+#include "canvas/memory.h"
 
 namespace vc15test {
 
@@ -42,7 +43,7 @@ public:
         canvas.pixels = nullptr;
         if (plane_) {
             plane_->data = nullptr;
-            delete plane_;
+            vc15::DeleteObject(plane_);
         }
         canvas.depthPlane = nullptr;
     }
