@@ -60,57 +60,13 @@ struct DepthBlend {
     decltype(DepthRowForms::blend) row = ActiveDepthRowForms().blend;
 };
 
-// The depth write and the test of one record right after each other, in one
-// walk. Valid only when no pixel is covered by two records (see below).
-template <class Write>
-struct WriteThenTestOp : DepthTestOp<Write> {
-    WriteThenTestOp(CCanvas& canvas, uint32_t b, Write w)
-        : DepthTestOp<Write>(canvas, b, w), writeRow(ActiveDepthRowForms().write) {}
-    void Run(const PairedSpan& s, int64_t row, int64_t col, uint32_t first, uint32_t len) const {
-        writeRow(this->At(row, col), s.samples + first, len, this->bias);
-        DepthTestOp<Write>::Run(s, row, col, first, len);
-    }
-    void Whole(const PairedSpan& s, int64_t row, int64_t col) const { Run(s, row, col, 0, s.count); }
-    decltype(DepthRowForms::write) writeRow;
-};
-
-// True when the depth image has the colour image's box and exactly its
-// records, and the records run in increasing row order, left to right within
-// a row, without overlapping. Then each plane byte is written by at most one
-// record, and testing a record right after writing it sees the same plane
-// value as testing it after the whole depth-write pass: the two passes can
-// share one walk.
-bool RecordsPairAndNeverOverlap(const CSpanImage& color, const CSpanImage& depth) {
-    if (color.width != depth.width || color.height != depth.height || color.spanCount != depth.spanCount) return false;
-    PackedColorSpans c(color);
-    PackedDepthSpans d(depth);
-    uint32_t prevY = 0;
-    uint64_t prevEnd = 0;
-    for (uint32_t i = 0; i < color.spanCount; ++i) {
-        const ColorSpan a = c.Next();
-        const DepthSpan b = d.Next();
-        if (a.x != b.x || a.y != b.y || a.count != b.count) return false;
-        if (i > 0 && (a.y < prevY || (a.y == prevY && a.x < prevEnd))) return false;
-        prevY = a.y;
-        prevEnd = uint64_t{a.x} + a.count;
-    }
-    return true;
-}
-
 template <class Write>
 void DrawDepthTested(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image, const DepthParams& params,
                      Write write) {
-    const CSpanImage& depth = *params.depthImage;
-    if ((params.flags & DEPTH_WRITE) && RecordsPairAndNeverOverlap(image, depth)) {
-        if (params.flags & DEPTH_CLEAR)
-            canvas.depthPlane->Fill((params.flags & DEPTH_CLEAR_VALUE) ? (params.flags & 0xffu) : 255u);
-        WriteThenTestOp<Write> op(canvas, params.bias, write);
-        WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height, PairedSpans(image, depth), op);
-        return;
-    }
     if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
     DepthTestOp<Write> op(canvas, params.bias, write);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height, PairedSpans(image, depth), op);
+    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height, PairedSpans(image, *params.depthImage),
+                                  op);
 }
 
 }  // namespace
