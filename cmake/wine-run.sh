@@ -35,6 +35,21 @@ if [ -z "$WINE" ] || [ -z "$WINESERVER" ]; then
     exit 127
 fi
 
+# A 32-bit program needs a 32-bit Wine. Without one, Wine 8 tries its
+# experimental WoW64 mode, fails to start the program and still exits with
+# 0, which would let any test pass unseen: refuse instead.
+pe_machine() {
+    local off
+    off=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$off" ] && od -An -tx2 -j$((off + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+if [ -f "$1" ] && [ "$(pe_machine "$1")" = "014c" ] && [ -z "${VC15_WINE32_OK:-}" ]; then
+    if [ ! -x /usr/lib/wine/wine ] && [ ! -d /usr/lib/i386-linux-gnu/wine ]; then
+        echo "wine-run.sh: $1 is a 32-bit program and this machine has no 32-bit Wine" >&2
+        exit 125
+    fi
+fi
+
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
