@@ -8,9 +8,18 @@
 #   the program's output goes through a temporary file: a wineserver (or
 #   Wine service process) that inherits ctest's pipe would make ctest wait
 #   seconds for every test after the program has already finished.
+#
+# Usage: wine-run.sh [--path DIR]... program.exe [args...]
+# Each --path DIR (the build tree's DLL directory) and the mingw-w64 runtime
+# DLL directories of the program's architecture are searched for DLLs.
 set -u
+search=()
+while [ $# -ge 2 ] && [ "$1" = "--path" ]; do
+    search+=("$2")
+    shift 2
+done
 if [ $# -lt 1 ]; then
-    echo "usage: $0 program.exe [args...]" >&2
+    echo "usage: $0 [--path DIR]... program.exe [args...]" >&2
     exit 2
 fi
 
@@ -49,6 +58,19 @@ if [ -f "$1" ] && [ "$(pe_machine "$1")" = "014c" ] && [ -z "${VC15_WINE32_OK:-}
         exit 125
     fi
 fi
+
+case "$( [ -f "$1" ] && pe_machine "$1")" in
+    014c) triple=i686-w64-mingw32 ;;
+    *) triple=x86_64-w64-mingw32 ;;
+esac
+for dir in /usr/lib/gcc/$triple/*-posix /usr/$triple/lib; do
+    [ -d "$dir" ] && search+=("$dir")
+done
+winepath=""
+for dir in "${search[@]}"; do
+    winepath="${winepath:+$winepath;}Z:$(echo "$dir" | sed 's|/|\\|g')"
+done
+export WINEPATH="${winepath}${WINEPATH:+;$WINEPATH}"
 
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
