@@ -31,11 +31,12 @@ if [ -z "$toolchain" ]; then
     "$scratch/build/consumer_pkgconfig"
     # Both found the installed copy, not the build tree.
     for exe in consumer_cmake consumer_pkgconfig; do
-        ldd "$scratch/build/$exe" | grep -q "$(realpath "$prefix/lib")/libVexaCanvas15.so.1" ||
-            ldd "$scratch/build/$exe" | grep -q "$prefix/lib/libVexaCanvas15.so.1" || {
+        deps=$(ldd "$scratch/build/$exe")
+        if ! grep -q "=> $(realpath "$prefix/lib")/libVexaCanvas15.so.1" <<<"$deps" &&
+            ! grep -q "=> $prefix/lib/libVexaCanvas15.so.1" <<<"$deps"; then
             echo "$exe does not use the installed library"
             exit 1
-        }
+        fi
     done
     echo "consumer: installed package found through CMake and pkg-config"
     exit 0
