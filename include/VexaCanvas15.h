@@ -502,8 +502,17 @@ VC15_API void VC15_CALL RGB888_RGB555(uint16_t* dst, const uint8_t* src, int32_t
 VC15_API void VC15_CALL RGBA8888_ARGB1555(uint16_t* dst, const uint8_t* src, int32_t count);
 VC15_API void VC15_CALL RGBA8888_ARGB4444(uint16_t* dst, const uint8_t* src, int32_t count);
 
-/* BMP loader. True when the record was filled; the record is untouched on
- * false. Release the pixel block with imgFreeBMP. */
+/* BMP loader: an uncompressed 24-bit BMP into top-down R,G,B rows of
+ * stride 3 * width + (width & 3) bytes (padding bytes kept). True when the
+ * record was filled; the record is untouched on false. Release the pixel
+ * block with imgFreeBMP, never with free() or delete.
+ * Hostile files never make the loader read or write out of bounds:
+ *   false: the file cannot be opened (missing, no access, a directory or
+ *          device), is larger than 1 GiB, has width < 0 with height > 0, or
+ *          needs a pixel block above 256 MiB; or memory runs out.
+ *   true, pixels null: height <= 0 or width 0 (fields set as stored).
+ *   true: a file shorter than its rows needs: missing bytes read as 0.
+ * (docs/bmp-hostile-files.md has the full table.) */
 VC15_API bool VC15_CALL imgLoadBMP(const char* filename, ImgData* record);
 /* Frees record->pixels (null allowed) and sets it to null. */
 VC15_API void VC15_CALL imgFreeBMP(ImgData* record);
