@@ -21,6 +21,12 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/include/VexaCanvas15_ddraw.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endif()
 
+# The host's documentation travels with the library.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        OPTIONAL)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+
 install(EXPORT VexaCanvas15Targets NAMESPACE VexaCanvas15:: DESTINATION ${VC15_CMAKE_DIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/VexaCanvas15Config.cmake.in
                               ${CMAKE_CURRENT_BINARY_DIR}/VexaCanvas15Config.cmake
