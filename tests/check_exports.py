@@ -4,11 +4,14 @@ host links against.
 
   check_exports.py dll <VexaCanvas15.dll> <objdump> <x86|x64>
   check_exports.py so  <libVexaCanvas15.so> <nm>
+  check_exports.py imports <host.exe> <VexaCanvas15.dll> <objdump>
 
 A DLL must export exactly: the free functions under their plain names, the
 interface classes' members under GCC names (mingw hosts) and under
 MSVC-decorated names for its architecture (MSVC-built hosts); it may import
 only system DLLs (the C and C++ runtimes are linked in statically).
+A host program must import from VexaCanvas15.dll only names the DLL exports
+(this checks hosts that cannot be run here, such as 32-bit ones).
 A shared object must export exactly the free functions and the interface
 classes' members under GCC names: everything else is hidden.
 """
@@ -63,8 +66,7 @@ def compare(kind, actual, expected):
     return not missing and not extra
 
 
-def check_dll(path, objdump, arch):
-    text = run([objdump, "-p", path])
+def dll_exports(text):
     exports = set()
     in_table = False
     for line in text.splitlines():
@@ -76,6 +78,37 @@ def check_dll(path, objdump, arch):
             if not m:
                 break
             exports.add(m.group(1))
+    return exports
+
+
+def check_imports(exe, dll, objdump):
+    exports = dll_exports(run([objdump, "-p", dll]))
+    imports = set()
+    in_block = False
+    for line in run([objdump, "-p", exe]).splitlines():
+        m = re.match(r"\s*DLL Name:\s*(\S+)", line)
+        if m:
+            in_block = m.group(1).lower() == "vexacanvas15.dll"
+            continue
+        if in_block:
+            m = re.match(r"\s*[0-9a-f]+\s+\d+\s+(\S+)$", line)
+            if m:
+                imports.add(m.group(1))
+            elif not line.strip():
+                in_block = False
+    ok = bool(imports)
+    if not imports:
+        print(f"{exe} imports nothing from VexaCanvas15.dll")
+    for name in sorted(imports - exports):
+        print(f"NOT EXPORTED: {name}")
+        ok = False
+    print(f"{exe}: {len(imports)} imports from VexaCanvas15.dll")
+    return ok
+
+
+def check_dll(path, objdump, arch):
+    text = run([objdump, "-p", path])
+    exports = dll_exports(text)
     expected = set(FREE_FUNCTIONS)
     for cls in INTERFACE_CLASSES:
         expected.update(gcc_names(cls))
@@ -123,6 +156,8 @@ def check_so(path, nm):
 def main(argv):
     if len(argv) == 5 and argv[1] == "dll" and argv[4] in ("x86", "x64"):
         ok = check_dll(argv[2], argv[3], argv[4])
+    elif len(argv) == 5 and argv[1] == "imports":
+        ok = check_imports(argv[2], argv[3], argv[4])
     elif len(argv) == 4 and argv[1] == "so":
         ok = check_so(argv[2], argv[3])
     else:

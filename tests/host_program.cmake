@@ -21,6 +21,20 @@ if(NOT WIN32)
   return()
 endif()
 
+# Every name the hosts import from the DLL is exported by it (also where the
+# hosts cannot be run, as for 32-bit programs without a 32-bit Wine).
+find_package(Python3 COMPONENTS Interpreter)
+set(vc15_import_objdump ${CMAKE_OBJDUMP})
+if(NOT vc15_import_objdump AND DEFINED VC15_MINGW_TRIPLE)
+  find_program(vc15_import_objdump ${VC15_MINGW_TRIPLE}-objdump)
+endif()
+if(Python3_Interpreter_FOUND AND vc15_import_objdump)
+  add_test(NAME imports_host_program
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.py imports
+                   $<TARGET_FILE:vc15_host_program> $<TARGET_FILE:VexaCanvas15> ${vc15_import_objdump})
+  set_tests_properties(imports_host_program PROPERTIES LABELS "exports;static")
+endif()
+
 find_program(VC15_CLANG NAMES clang-14 clang)
 find_program(VC15_LLD_LINK NAMES lld-link-14 lld-link)
 if(NOT VC15_CLANG OR NOT VC15_LLD_LINK OR NOT VC15_LLVM_DLLTOOL OR NOT VC15_MSVC_IMPLIB)
@@ -69,3 +83,9 @@ add_custom_command(
 add_custom_target(vc15_msvc_host ALL DEPENDS ${msvc_exe} VexaCanvas15)
 add_test(NAME msvc_host COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${msvc_exe})
 set_tests_properties(msvc_host PROPERTIES LABELS "wine")
+if(Python3_Interpreter_FOUND AND vc15_import_objdump)
+  add_test(NAME imports_msvc_host
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.py imports ${msvc_exe}
+                   $<TARGET_FILE:VexaCanvas15> ${vc15_import_objdump})
+  set_tests_properties(imports_msvc_host PROPERTIES LABELS "exports;static")
+endif()
