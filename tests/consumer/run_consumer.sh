@@ -57,7 +57,9 @@ if [ ! -f "$prefix/lib/VexaCanvas15.lib" ]; then
     echo "VexaCanvas15.lib is not installed"
     exit 1
 fi
-if file "$prefix/bin/VexaCanvas15.dll" | grep -q 'PE32+'; then
+# PE machine field: 8664 for x86_64, 014c for i686.
+pe_off=$(od -An -tu4 -j60 -N4 "$prefix/bin/VexaCanvas15.dll" | tr -d ' ')
+if [ "$(od -An -tx2 -j$((pe_off + 4)) -N2 "$prefix/bin/VexaCanvas15.dll" | tr -d ' ')" = "8664" ]; then
     triple=x86_64-pc-windows-msvc machine=i386:x86-64 defs=() k32=kernel32_x64.def mingw=x86_64-w64-mingw32
 else
     triple=i686-pc-windows-msvc machine=i386 defs=(-D_X86_=1) k32=kernel32_x86.def mingw=i686-w64-mingw32
