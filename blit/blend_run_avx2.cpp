@@ -132,9 +132,16 @@ void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
         const Kernel<O> k(L);
         // The first step is always groups (n >= 16); more steps only for runs
         // of 32 pixels and longer, so common sprite runs take no loop.
-        O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
+        // Long runs hand their whole steps to the group loop of the kernel,
+        // which streams from memory about twice as fast as a loop here.
         uint32_t i = 16;
-        for (; i + 16 <= groupEnd; i += 16) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
+        if (n >= 256) {
+            i = groupEnd & ~15u;
+            BlendGroupsAvx2(dst, src, i / 4u, L);
+        } else {
+            O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
+            for (; i + 16 <= groupEnd; i += 16) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
+        }
         if (const uint32_t rest = n - i) {  // at most 12 group pixels and 3 tail pixels
             const uint32_t w = n - 16;
             O::Store(dst + w, k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + tail), O::Load(kLast + rest)));
