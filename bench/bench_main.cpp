@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "VexaCanvas15.h"
-#include "bench/host_surface.h"
+#include "tests/memory_surface.h"
 #include "bench/scene.h"
 #include "blit/blend_row.h"
 #include "blit/blend_row_internal.h"
@@ -314,7 +314,7 @@ BENCHMARK(BM_FillRect);
 
 void BM_CopyToSurface(benchmark::State& state) {
     CanvasHolder h;
-    MemorySurface s(kCanvasW, kCanvasH);
+    vc15test::MemorySurface s(kCanvasW * 2, kCanvasH);
     for (auto _ : state) {
         h.c->CopyToSurface(&s);
         benchmark::ClobberMemory();
