@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "VexaCanvas15.h"
-#include "tests/memory_surface.h"
 #include "bench/scene.h"
 #include "blit/blend_row.h"
 #include "blit/blend_row_internal.h"
 #include "canvas/row_copy.h"
 #include "pixel/convert.h"
+#include "tests/memory_surface.h"
 
 namespace {
 
@@ -223,10 +223,10 @@ void BM_Convert(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     Report(state, count, dstBytes, level, false);
-    static const char* const kCl[] = {"scalar", "sse2", "avx2"};
+    static const char* const kCl[] = {"scalar", "sse2", "avx2", "ssse3"};
     state.SetLabel(std::string(kConvName[which]) + " " + kCl[state.range(1)] + " " + kLevelName[level]);
 }
-BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 2}, {0, 1, 2}})->ArgNames({"conv", "simd", "level"});
+BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 3, 2}, {0, 1, 2}})->ArgNames({"conv", "simd", "level"});
 
 // ---- Row blend kernel -------------------------------------------------------
 

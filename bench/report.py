@@ -38,7 +38,7 @@ def load_bench(path):
 
 
 CONV = ["RGB555_RGB565", "RGB565_RGB555", "RGB888_RGB565", "RGB888_RGB555", "RGBA8888_ARGB1555", "RGBA8888_ARGB4444"]
-SIMD = ["scalar", "sse2", "avx2"]
+SIMD = ["scalar", "sse2", "avx2", "ssse3"]
 LEVEL = ["L1", "L2", "mem"]
 SCENE = ["plain", "alpha 77", "alpha 128", "soft edge", "depth", "depth+alpha 128"]
 
@@ -99,7 +99,9 @@ def speedups(rows):
     for name, r in rows.items():
         if not (name.startswith("BM_Convert") or name.startswith("BM_BlendRow/")) or "/simd:0/" in name:
             continue
-        scalar = rows.get(name.replace("/simd:1/", "/simd:0/").replace("/simd:2/", "/simd:0/"))
+        scalar = rows.get(
+            name.replace("/simd:1/", "/simd:0/").replace("/simd:2/", "/simd:0/").replace("/simd:3/", "/simd:0/")
+        )
         if scalar:
             lines.append("%-48s %8.2fx scalar" % (describe(name, r), scalar["cpu_ns"] / r["cpu_ns"]))
     return lines

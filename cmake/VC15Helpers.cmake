@@ -13,20 +13,22 @@ function(vc15_warnings target)
   endif()
 endfunction()
 
-# Adds library sources to vc15_core. Files named *_sse2.cpp / *_avx2.cpp get
+# Adds library sources to vc15_core. Files named *_sse2.cpp / *_ssse3.cpp / *_avx2.cpp get
 # the instruction-set flags of their suffix and nothing else does, so no
 # other code can use instructions the processor may lack. SIMD files are only
 # compiled on x86.
 function(vc15_sources)
   foreach(src IN LISTS ARGN)
     get_filename_component(abs ${src} ABSOLUTE)
-    if(abs MATCHES "_(sse2|avx2)\\.cpp$")
+    if(abs MATCHES "_(sse2|ssse3|avx2)\\.cpp$")
       if(NOT VC15_X86)
         continue()
       endif()
       if(NOT MSVC)
         if(abs MATCHES "_sse2\\.cpp$")
           set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-msse2")
+        elseif(abs MATCHES "_ssse3\\.cpp$")
+          set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-mssse3")
         else()
           set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-mavx2")
         endif()

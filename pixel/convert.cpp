@@ -82,6 +82,8 @@ constexpr ConvertTable kScalarTable = {scalar::Rgb555ToRgb565, scalar::Rgb565ToR
 #if VC15_HAVE_X86_SIMD
 constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565, sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
                                      sse2::Rgb888ToRgb555, sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444};
+constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,  sse2::Rgb565ToRgb555,      ssse3::Rgb888ToRgb565,
+                                      ssse3::Rgb888ToRgb555, ssse3::Rgba8888ToArgb1555, ssse3::Rgba8888ToArgb4444};
 constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565, avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
                                      avx2::Rgb888ToRgb555, avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444};
 
@@ -93,6 +95,12 @@ void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
 #else
     __cpuid_count(leaf, sub, r[0], r[1], r[2], r[3]);
 #endif
+}
+
+bool CpuHasSsse3() {
+    uint32_t r[4];
+    Cpuid(1, 0, r);
+    return (r[2] & (1u << 9)) != 0;
 }
 
 // SSE2 is part of every processor the x86 builds target. AVX2 also needs the
@@ -140,6 +148,10 @@ bool ConvertLevelSupported(ConvertLevel level) {
 #if VC15_HAVE_X86_SIMD
         case ConvertLevel::Sse2:
             return true;
+        case ConvertLevel::Ssse3: {
+            static const bool ssse3 = CpuHasSsse3();
+            return ssse3;
+        }
         case ConvertLevel::Avx2: {
             static const bool avx2 = CpuHasAvx2();
             return avx2;
@@ -152,6 +164,7 @@ bool ConvertLevelSupported(ConvertLevel level) {
 
 ConvertLevel BestConvertLevel() {
     if (ConvertLevelSupported(ConvertLevel::Avx2)) return ConvertLevel::Avx2;
+    if (ConvertLevelSupported(ConvertLevel::Ssse3)) return ConvertLevel::Ssse3;
     if (ConvertLevelSupported(ConvertLevel::Sse2)) return ConvertLevel::Sse2;
     return ConvertLevel::Scalar;
 }
@@ -160,6 +173,7 @@ const ConvertTable& ConvertTableFor(ConvertLevel level) {
     if (!ConvertLevelSupported(level)) return kScalarTable;
 #if VC15_HAVE_X86_SIMD
     if (level == ConvertLevel::Avx2) return kAvx2Table;
+    if (level == ConvertLevel::Ssse3) return kSsse3Table;
     if (level == ConvertLevel::Sse2) return kSse2Table;
 #endif
     return kScalarTable;
@@ -175,6 +189,7 @@ ConvertLevel ActiveConvertLevel() {
     const ConvertTable* t = &Active();
 #if VC15_HAVE_X86_SIMD
     if (t == &kAvx2Table) return ConvertLevel::Avx2;
+    if (t == &kSsse3Table) return ConvertLevel::Ssse3;
     if (t == &kSse2Table) return ConvertLevel::Sse2;
 #endif
     (void)t;

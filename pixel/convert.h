@@ -36,9 +36,20 @@ void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
 }  // namespace avx2
+
+// Only the conversions with byte sources have an SSSE3 form; its table takes
+// the SSE2 forms for the 16-bit ones.
+namespace ssse3 {
+void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+}  // namespace ssse3
 #endif
 
-enum class ConvertLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+// The values are stable (benchmarks and tests pass them as numbers), so the
+// later SSSE3 level comes last.
+enum class ConvertLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Ssse3 = 3 };
 
 using Convert16Fn = void (*)(uint16_t* dst, const uint16_t* src, int32_t count);
 using Convert8Fn = void (*)(uint16_t* dst, const uint8_t* src, int32_t count);

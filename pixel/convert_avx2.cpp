@@ -20,12 +20,6 @@ inline __m256i Load2(const void* lo, const void* hi) {
 inline __m256i Splat16(uint16_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
 inline __m256i Splat32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
 
-// Two vectors of eight 32-bit lanes (0..0xFFFF) into sixteen 16-bit lanes in
-// pixel order (the pack works per 128-bit half, the permute undoes that).
-inline __m256i PackU32(__m256i a, __m256i b) {
-    return _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), _MM_SHUFFLE(3, 1, 2, 0));
-}
-
 // Byte shuffles for the 3-byte source. Each 128-bit half handles eight
 // pixels (24 bytes): A holds bytes 0..15 of them, B bytes 8..23. Pixels 0-4
 // lie wholly in A, pixels 5-7 in B. "rg" puts byte 1 low and byte 0 high in
@@ -47,23 +41,6 @@ inline void SplitRgb888(const Rgb888Shuffles& k, const uint8_t* p, __m256i& rg, 
     const __m256i c = Load2(p + 8, p + 32);
     rg = _mm256_or_si256(_mm256_shuffle_epi8(a, k.rgFromA), _mm256_shuffle_epi8(c, k.rgFromB));
     b = _mm256_or_si256(_mm256_shuffle_epi8(a, k.bFromA), _mm256_shuffle_epi8(c, k.bFromB));
-}
-
-inline __m256i Argb1555Lanes(__m256i x) {
-    const __m256i r = _mm256_and_si256(_mm256_slli_epi32(x, 10), Splat32(0x7C00));
-    const __m256i g = _mm256_and_si256(_mm256_srli_epi32(x, 3), Splat32(0x03E0));
-    const __m256i b = _mm256_and_si256(_mm256_srli_epi32(x, 16), Splat32(0x001F));
-    const __m256i alphaZero = _mm256_cmpeq_epi32(_mm256_srli_epi32(x, 24), _mm256_setzero_si256());
-    const __m256i a = _mm256_andnot_si256(alphaZero, Splat32(0x8000));
-    return _mm256_or_si256(_mm256_or_si256(r, g), _mm256_or_si256(b, a));
-}
-
-inline __m256i Argb4444Lanes(__m256i x) {
-    const __m256i f0 = _mm256_and_si256(_mm256_slli_epi32(x, 12), Splat32(0xF000));
-    const __m256i f1 = _mm256_and_si256(x, Splat32(0x0F00));
-    const __m256i f2 = _mm256_and_si256(_mm256_srli_epi32(x, 12), Splat32(0x00F0));
-    const __m256i f3 = _mm256_and_si256(_mm256_srli_epi32(x, 24), Splat32(0x000F));
-    return _mm256_or_si256(_mm256_or_si256(f0, f1), _mm256_or_si256(f2, f3));
 }
 
 }  // namespace
@@ -124,22 +101,43 @@ void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count) {
     scalar::Rgb888ToRgb555(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
 }
 
+// Four-byte sources: the byte multiply-add joins two masked bytes of a pixel
+// into one 16-bit lane (b0 * 2^k + b1) without shifting and masking each.
+// The packs work per 128-bit half; one permute puts the pixels back in order.
 void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    const __m256i low5 = Splat32(0x001F1F1F);   // byte 3 only tested for zero
+    const __m256i pairs = Splat32(0x00010120);  // (b0, b1) -> b0 * 32 + b1; (b2, b3) -> b2
+    const __m256i join = Splat32(0x00010020);   // (b0 * 32 + b1) * 32 + b2 <= 0x7FFF
+    const __m256i flag = Splat16(0x8000);
     int32_t i = 0;
     for (; i + 16 <= count; i += 16) {
         const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
         const __m256i a = Load(p), b = Load(p + 32);
-        Store(dst + i, PackU32(Argb1555Lanes(a), Argb1555Lanes(b)));
+        const __m256i va = _mm256_madd_epi16(_mm256_maddubs_epi16(_mm256_and_si256(a, low5), pairs), join);
+        const __m256i vb = _mm256_madd_epi16(_mm256_maddubs_epi16(_mm256_and_si256(b, low5), pairs), join);
+        const __m256i alpha = _mm256_packs_epi32(_mm256_srli_epi32(a, 24), _mm256_srli_epi32(b, 24));
+        const __m256i set = _mm256_andnot_si256(_mm256_cmpeq_epi16(alpha, _mm256_setzero_si256()), flag);
+        const __m256i v = _mm256_or_si256(_mm256_packs_epi32(va, vb), set);
+        Store(dst + i, _mm256_permute4x64_epi64(v, _MM_SHUFFLE(3, 1, 2, 0)));
     }
     scalar::Rgba8888ToArgb1555(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
 }
 
 void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
+    const __m256i low4 = _mm256_set1_epi8(0x0F);
+    // (b0, b1) -> b0 * 16 + b1, the result's high byte; (b2, b3) -> b2 * 16 + b3, its low byte.
+    const __m256i pairs = Splat16(0x0110);
+    // The unsigned pack leaves the high byte first in each pixel: swap.
+#define VC15_X2(...) __VA_ARGS__, __VA_ARGS__
+    const __m256i swap = _mm256_setr_epi8(VC15_X2(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14));
+#undef VC15_X2
     int32_t i = 0;
     for (; i + 16 <= count; i += 16) {
         const uint8_t* p = src + 4 * static_cast<intptr_t>(i);
-        const __m256i a = Load(p), b = Load(p + 32);
-        Store(dst + i, PackU32(Argb4444Lanes(a), Argb4444Lanes(b)));
+        const __m256i a = _mm256_maddubs_epi16(_mm256_and_si256(Load(p), low4), pairs);
+        const __m256i b = _mm256_maddubs_epi16(_mm256_and_si256(Load(p + 32), low4), pairs);
+        const __m256i v = _mm256_shuffle_epi8(_mm256_packus_epi16(a, b), swap);
+        Store(dst + i, _mm256_permute4x64_epi64(v, _MM_SHUFFLE(3, 1, 2, 0)));
     }
     scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
 }

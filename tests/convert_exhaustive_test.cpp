@@ -22,7 +22,8 @@ namespace {
 template <class Body>
 void AtEveryLevel(Body body) {
     const vc15::ConvertLevel before = vc15::ActiveConvertLevel();
-    for (vc15::ConvertLevel l : {vc15::ConvertLevel::Scalar, vc15::ConvertLevel::Sse2, vc15::ConvertLevel::Avx2}) {
+    for (vc15::ConvertLevel l :
+         {vc15::ConvertLevel::Scalar, vc15::ConvertLevel::Sse2, vc15::ConvertLevel::Ssse3, vc15::ConvertLevel::Avx2}) {
         if (!vc15::ForceConvertLevelForTesting(l)) continue;
         SCOPED_TRACE(testing::Message() << "level " << static_cast<int>(l));
         body();

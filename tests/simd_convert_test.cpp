@@ -53,7 +53,7 @@ const Conversion kConversions[] = {
 
 std::vector<ConvertLevel> SimdLevels() {
     std::vector<ConvertLevel> levels;
-    for (ConvertLevel l : {ConvertLevel::Sse2, ConvertLevel::Avx2})
+    for (ConvertLevel l : {ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2})
         if (vc15::ConvertLevelSupported(l)) levels.push_back(l);
     return levels;
 }
@@ -66,6 +66,8 @@ const char* LevelName(ConvertLevel l) {
             return "sse2";
         case ConvertLevel::Avx2:
             return "avx2";
+        case ConvertLevel::Ssse3:
+            return "ssse3";
     }
     return "?";
 }
@@ -119,6 +121,11 @@ void CompareInPlace(const Conversion& c, ConvertLevel level, int32_t count, size
 TEST(SimdConvert, SseIsAlwaysThereOnX86) {
 #if VC15_HAVE_X86_SIMD
     EXPECT_TRUE(vc15::ConvertLevelSupported(ConvertLevel::Sse2));
+    // A processor with AVX2 has SSSE3, so the level below AVX2 is reachable
+    // on every machine that runs the AVX2 tests.
+    if (vc15::ConvertLevelSupported(ConvertLevel::Avx2)) {
+        EXPECT_TRUE(vc15::ConvertLevelSupported(ConvertLevel::Ssse3));
+    }
     EXPECT_NE(vc15::BestConvertLevel(), ConvertLevel::Scalar);
 #else
     GTEST_SKIP() << "no x86 SIMD in this build";
@@ -197,7 +204,7 @@ TEST(SimdConvert, AllSourceValuesMatchScalar) {
 TEST(SimdConvert, HookSwitchesTheExportedFunctions) {
     const ConvertLevel before = vc15::ActiveConvertLevel();
     EXPECT_EQ(before, vc15::BestConvertLevel());
-    for (ConvertLevel level : {ConvertLevel::Scalar, ConvertLevel::Sse2, ConvertLevel::Avx2}) {
+    for (ConvertLevel level : {ConvertLevel::Scalar, ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2}) {
         if (!vc15::ConvertLevelSupported(level)) {
             EXPECT_FALSE(vc15::ForceConvertLevelForTesting(level));
             continue;
