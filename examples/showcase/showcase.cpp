@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "VexaCanvas15.h"
@@ -229,7 +230,8 @@ void ClipPanel(ICanvas15* c) {
     SetClip(c, 0, 0, kWidth, kHeight);
 }
 
-bool WritePng(const char* path, const uint16_t* pixels) {
+// Writes the w x h part of the frame whose top-left pixel is (x0, y0).
+bool WritePng(const char* path, const uint16_t* pixels, int x0 = 0, int y0 = 0, int w = kWidth, int h = kHeight) {
     FILE* f = std::fopen(path, "wb");
     if (!f) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -240,13 +242,13 @@ bool WritePng(const char* path, const uint16_t* pixels) {
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, kWidth, kHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    std::vector<png_byte> row(kWidth * 3);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            const uint16_t p = pixels[static_cast<size_t>(y) * kWidth + x];
+    std::vector<png_byte> row(static_cast<size_t>(w) * 3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const uint16_t p = pixels[static_cast<size_t>(y0 + y) * kWidth + x0 + x];
             const int r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
             row[x * 3 + 0] = static_cast<png_byte>(r << 3 | r >> 2);
             row[x * 3 + 1] = static_cast<png_byte>(g << 3 | g >> 2);
@@ -261,8 +263,18 @@ bool WritePng(const char* path, const uint16_t* pixels) {
 
 }  // namespace
 
+// The four panels of the frame, one per kind of drawing, for the host's guide.
+struct Panel {
+    const char* name;
+    int x, y;
+};
+constexpr Panel kPanels[] = {{"alpha", 0, 0}, {"depth", kWidth / 2, 0}, {"soft-edge", 0, kHeight / 2},
+                             {"clipping", kWidth / 2, kHeight / 2}};
+
+// Usage: vc15_showcase [frame.png [panel-directory]]
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : "showcase.png";
+    const char* panelDir = argc > 2 ? argv[2] : nullptr;
     ICanvas15* canvas = CreateInstance();
     if (!canvas) return 1;
     CanvasDesc desc{CANVAS_DEPTHPLANE, kWidth, kHeight};
@@ -279,7 +291,12 @@ int main(int argc, char** argv) {
     SoftEdgePanel(canvas);
     ClipPanel(canvas);
 
-    const bool ok = WritePng(path, pixels);
+    bool ok = WritePng(path, pixels);
+    for (const Panel& panel : kPanels) {
+        if (!panelDir) break;
+        const std::string panelPath = std::string(panelDir) + "/" + panel.name + ".png";
+        ok = ok && WritePng(panelPath.c_str(), pixels, panel.x, panel.y, kWidth / 2, kHeight / 2);
+    }
     canvas->Release();
     if (!ok) {
         std::fprintf(stderr, "showcase: cannot write %s\n", path);
