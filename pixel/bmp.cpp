@@ -44,14 +44,11 @@ namespace vc15 {
 
 namespace {
 
-int g_failCountdown = 0;  // test hook: 0 = off, n = the nth allocation fails
-
 // Zeroed memory from the library's general-purpose allocator (calloc pairs
-// with the MemFree that releases it), honouring both failure injections. Large
-// blocks come back as fresh zero pages, so rows the file never reaches cost
-// nothing.
+// with the MemFree that releases it), honouring the allocation-failure
+// injection. Large blocks come back as fresh zero pages, so rows the file
+// never reaches cost nothing.
 void* BmpAlloc(size_t bytes) {
-    if (g_failCountdown > 0 && --g_failCountdown == 0) return nullptr;
     if (!memory_detail::AllowAllocation()) return nullptr;
     return std::calloc(bytes, 1);
 }
@@ -65,8 +62,6 @@ int32_t ReadLe32(const uint8_t* file, size_t size, size_t offset) {
 }
 
 }  // namespace
-
-void SetBmpAllocFailForTesting(int nth) { g_failCountdown = nth > 0 ? nth : 0; }
 
 bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record, uint64_t maxBlock) {
     const int32_t width = ReadLe32(file, size, 18);

@@ -32,9 +32,4 @@ constexpr uint64_t BmpStride(int32_t width) {
 // for less than the loader's limit (to keep its inputs fast).
 bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record, uint64_t maxBlock = kBmpMaxPixelBlock);
 
-// Test hook: the nth allocation the loader makes from now on (1 = the next
-// one) fails; 0 turns failures off. The loader's allocations are the file
-// buffer and then the pixel block.
-void SetBmpAllocFailForTesting(int nth);
-
 }  // namespace vc15

@@ -100,14 +100,12 @@ TEST(BmpHostile, OversizedImagesAreRefusedBeforeAllocating) {
         {22369622, 4},           // stride 67108868: 4 rows just past 256 MiB
     };
     for (const Dim& d : dims) {
-        vc15::SetBmpAllocFailForTesting(1);  // any allocation would fail the load anyway; count it
+        vc15::testing::FailAllocationsAfter(-1);  // starts the count
         ImgData rec = Sentinel();
         EXPECT_FALSE(DecodeExact(MakeFile(d.w, d.h, std::vector<uint8_t>(16, 0x33)), &rec)) << d.w << "x" << d.h;
         EXPECT_TRUE(SameRecord(rec, Sentinel()));
-        // Refused before the allocator was asked: the armed failure is still pending.
-        ImgData probe = Sentinel();
-        EXPECT_FALSE(DecodeExact(MakeFile(1, 1, {1, 2, 3, 0}), &probe)) << "no allocation was made for " << d.w;
-        vc15::SetBmpAllocFailForTesting(0);
+        // Refused before the allocator was asked.
+        EXPECT_EQ(vc15::testing::FailAllocationsAfter(-1), 0) << "allocation made for " << d.w << "x" << d.h;
         ImgData through = Sentinel();
         EXPECT_FALSE(LoadFile(MakeFile(d.w, d.h, {}), &through));
         EXPECT_TRUE(SameRecord(through, Sentinel()));
@@ -158,36 +156,9 @@ TEST(BmpHostile, HugeRowFromTinyFileCostsOnlyTheFile) {
     imgFreeBMP(&rec);
 }
 
-// The loader allocates the file buffer, then the pixel block. Either failing
-// gives false, the record untouched and nothing leaked (checked by the leak
-// checker of a sanitizer build).
-TEST(BmpHostile, AllocationFailuresLeaveRecordAndLeakNothing) {
-    TempFile t("alloc.bmp");
-    t.Write(MakeFile(2, 2, std::vector<uint8_t>(16, 0x44)));
-    for (int nth : {1, 2}) {
-        vc15::SetBmpAllocFailForTesting(nth);
-        ImgData rec = Sentinel();
-        EXPECT_FALSE(imgLoadBMP(t.Name().c_str(), &rec)) << nth;
-        EXPECT_TRUE(SameRecord(rec, Sentinel())) << nth;
-        vc15::SetBmpAllocFailForTesting(0);
-    }
-    // A third allocation does not exist: failing it changes nothing.
-    vc15::SetBmpAllocFailForTesting(3);
-    ImgData rec = Sentinel();
-    EXPECT_TRUE(imgLoadBMP(t.Name().c_str(), &rec));
-    EXPECT_NE(rec.pixels, nullptr);
-    imgFreeBMP(&rec);
-    vc15::SetBmpAllocFailForTesting(0);
-    // The decoder alone: its only allocation is the block.
-    vc15::SetBmpAllocFailForTesting(1);
-    rec = Sentinel();
-    EXPECT_FALSE(DecodeExact(MakeFile(2, 2, std::vector<uint8_t>(16, 0x44)), &rec));
-    EXPECT_TRUE(SameRecord(rec, Sentinel()));
-    vc15::SetBmpAllocFailForTesting(0);
-}
-
-// The same through the library-wide allocation layer: the loader makes
-// exactly two allocations, and failing either is a clean refusal.
+// The loader makes exactly two allocations (the file buffer, then the pixel
+// block); failing either gives false, the record untouched and nothing leaked
+// (checked by the leak checker of a sanitizer build).
 TEST(BmpHostile, LibraryAllocationFailuresAreCleanRefusals) {
     TempFile t("alloc2.bmp");
     t.Write(MakeFile(3, 2, std::vector<uint8_t>(24, 0x66)));
@@ -205,6 +176,12 @@ TEST(BmpHostile, LibraryAllocationFailuresAreCleanRefusals) {
     EXPECT_EQ(vc15::testing::FailAllocationsAfter(-1), 2);
     ASSERT_TRUE(ok);
     imgFreeBMP(&rec);
+    // The decoder alone: its only allocation is the block.
+    vc15::testing::FailAllocationsAfter(0);
+    ImgData alone = Sentinel();
+    EXPECT_FALSE(DecodeExact(MakeFile(2, 2, std::vector<uint8_t>(16, 0x44)), &alone));
+    vc15::testing::FailAllocationsAfter(-1);
+    EXPECT_TRUE(SameRecord(alone, Sentinel()));
 }
 
 TEST(BmpHostile, ThingsThatAreNotFilesAreRefused) {
