@@ -1,11 +1,10 @@
 // AVX2 forms of the depth rows: the test on sixteen samples in a 128-bit
 // register, widened to a mask over sixteen pixels in a 256-bit one; the
 // write 32 samples per step. Every pixel of a step is stored, the failing
-// ones with their old value. The write and the copy give the same result when
-// a pixel is done twice, so their last step is a whole step ending at the end
-// of the run, overlapping the one before; the blend's last step does the same
-// but only changes the pixels not done yet. Shorter runs go in halves, and
-// below eight pixels through the scalar forms.
+// ones with their old value. The last step is a whole step ending at the end
+// of the run, overlapping the one before, computed from the old values like
+// every other step. Shorter runs go in halves, and below eight pixels through
+// the scalar forms.
 #include <immintrin.h>
 
 #include "blit/depth_rows.h"
@@ -53,10 +52,6 @@ inline __m128i BlendPixels(__m128i s, __m128i d, __m128i level) {
     return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 10), _mm_slli_epi16(g, 5)), b);
 }
 
-// -1 in the 16-bit lanes j >= 16 - r: the last r pixels of a step.
-alignas(32) const int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
-                                            -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-
 inline __m256i Pass16(const uint8_t* plane, const uint8_t* samples, __m128i b) {
     return _mm256_cvtepi8_epi16(PassMask(Load128(samples), Load128(plane), b));
 }
@@ -65,24 +60,19 @@ inline __m128i Pass8(const uint8_t* plane, const uint8_t* samples, __m128i b) {
     return _mm_unpacklo_epi8(p, p);
 }
 
-inline void CopyStep(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b) {
-    Store256(dst, _mm256_blendv_epi8(Load256(dst), Load256(src), Pass16(plane, samples, b)));
-}
-inline void CopyStep8(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b) {
-    Store128(dst, _mm_blendv_epi8(Load128(dst), Load128(src), Pass8(plane, samples, b)));
-}
-
-inline void BlendStep(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b,
-                      __m256i level, __m256i keep) {
-    const __m256i d = Load256(dst);
-    const __m256i pass = _mm256_and_si256(Pass16(plane, samples, b), keep);
-    Store256(dst, _mm256_blendv_epi8(d, BlendPixels(Load256(src), d, level), pass));
-}
-inline void BlendStep8(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b,
-                       __m128i level, __m128i keep) {
-    const __m128i d = Load128(dst);
-    const __m128i pass = _mm_and_si128(Pass8(plane, samples, b), keep);
-    Store128(dst, _mm_blendv_epi8(d, BlendPixels(Load128(src), d, level), pass));
+// A run of n >= W elements in windows of W: whole windows from the start and
+// a last one ending at the end of the run, overlapping the one before. Every
+// window's result depends only on the memory as it was before the run (each
+// element is done from its old value), so the last window is computed
+// first, before any store: a load that overlaps a store just made would wait
+// for the store to reach the cache, and computing it last made every short
+// run pay that.
+template <uint32_t W, class Compute, class Put>
+inline void Windows(uint32_t n, Compute compute, Put put) {
+    const auto last = compute(n - W);
+    uint32_t i = 0;
+    for (; i + W <= n; i += W) put(i, compute(i));
+    if (i < n) put(n - W, last);
 }
 
 }  // namespace
@@ -92,24 +82,19 @@ void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias
     // A sum above 255 saturates to 255, which never lowers a plane value.
     const __m256i b = _mm256_set1_epi8(static_cast<char>(bias));
     const __m128i b128 = _mm256_castsi256_si128(b);
-    if (n > 32) {
-        uint32_t i = 0;
-        for (; i + 32 <= n; i += 32)
-            Store256(plane + i, _mm256_min_epu8(Load256(plane + i), _mm256_adds_epu8(Load256(samples + i), b)));
-        if (i < n) {
-            const uint32_t j = n - 32;
-            Store256(plane + j, _mm256_min_epu8(Load256(plane + j), _mm256_adds_epu8(Load256(samples + j), b)));
-        }
-    } else if (n >= 16) {  // 16..32: two windows, no loop
-        const __m128i head = _mm_min_epu8(Load128(plane), _mm_adds_epu8(Load128(samples), b128));
-        const __m128i tail = _mm_min_epu8(Load128(plane + n - 16), _mm_adds_epu8(Load128(samples + n - 16), b128));
-        Store128(plane, head);
-        Store128(plane + n - 16, tail);
+    if (n >= 32) {
+        Windows<32>(
+            n,
+            [&](uint32_t i) { return _mm256_min_epu8(Load256(plane + i), _mm256_adds_epu8(Load256(samples + i), b)); },
+            [&](uint32_t i, __m256i v) { Store256(plane + i, v); });
+    } else if (n >= 16) {
+        Windows<16>(
+            n, [&](uint32_t i) { return _mm_min_epu8(Load128(plane + i), _mm_adds_epu8(Load128(samples + i), b128)); },
+            [&](uint32_t i, __m128i v) { Store128(plane + i, v); });
     } else if (n >= 8) {
-        const __m128i head = _mm_min_epu8(Load64(plane), _mm_adds_epu8(Load64(samples), b128));
-        const __m128i tail = _mm_min_epu8(Load64(plane + n - 8), _mm_adds_epu8(Load64(samples + n - 8), b128));
-        Store64(plane, head);
-        Store64(plane + n - 8, tail);
+        Windows<8>(
+            n, [&](uint32_t i) { return _mm_min_epu8(Load64(plane + i), _mm_adds_epu8(Load64(samples + i), b128)); },
+            [&](uint32_t i, __m128i v) { Store64(plane + i, v); });
     } else {
         WriteScalar(plane, samples, n, bias);
     }
@@ -119,16 +104,20 @@ void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const ui
               uint32_t bias) {
     if (bias > 255) return;  // nothing can pass
     const __m128i b = _mm_set1_epi8(static_cast<char>(bias));
-    if (n >= 16 && n <= 32) {  // the common sprite run: two windows, no loop
-        CopyStep(dst, plane, src, samples, b);
-        CopyStep(dst + n - 16, plane + n - 16, src + n - 16, samples + n - 16, b);
-    } else if (n > 32) {
-        uint32_t i = 0;
-        for (; i + 16 <= n; i += 16) CopyStep(dst + i, plane + i, src + i, samples + i, b);
-        if (i < n) CopyStep(dst + n - 16, plane + n - 16, src + n - 16, samples + n - 16, b);
+    if (n >= 16) {
+        Windows<16>(
+            n,
+            [&](uint32_t i) {
+                return _mm256_blendv_epi8(Load256(dst + i), Load256(src + i), Pass16(plane + i, samples + i, b));
+            },
+            [&](uint32_t i, __m256i v) { Store256(dst + i, v); });
     } else if (n >= 8) {
-        CopyStep8(dst, plane, src, samples, b);
-        CopyStep8(dst + n - 8, plane + n - 8, src + n - 8, samples + n - 8, b);
+        Windows<8>(
+            n,
+            [&](uint32_t i) {
+                return _mm_blendv_epi8(Load128(dst + i), Load128(src + i), Pass8(plane + i, samples + i, b));
+            },
+            [&](uint32_t i, __m128i v) { Store128(dst + i, v); });
     } else {
         CopyScalar(dst, plane, src, samples, n, bias);
     }
@@ -140,17 +129,23 @@ void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const u
     const __m128i b = _mm_set1_epi8(static_cast<char>(bias));
     const __m256i level = _mm256_set1_epi16(static_cast<short>(L));
     if (n >= 16) {
-        const __m256i all = _mm256_set1_epi16(-1);
-        uint32_t i = 0;
-        for (; i + 16 <= n; i += 16) BlendStep(dst + i, plane + i, src + i, samples + i, b, level, all);
-        if (const uint32_t r = n - i)
-            BlendStep(dst + n - 16, plane + n - 16, src + n - 16, samples + n - 16, b, level, Load256(kLastLanes + r));
+        Windows<16>(
+            n,
+            [&](uint32_t i) {
+                const __m256i d = Load256(dst + i);
+                return _mm256_blendv_epi8(d, BlendPixels(Load256(src + i), d, level),
+                                          Pass16(plane + i, samples + i, b));
+            },
+            [&](uint32_t i, __m256i v) { Store256(dst + i, v); });
     } else if (n >= 8) {
         const __m128i level128 = _mm256_castsi256_si128(level);
-        BlendStep8(dst, plane, src, samples, b, level128, _mm_set1_epi16(-1));
-        if (const uint32_t r = n - 8)
-            BlendStep8(dst + n - 8, plane + n - 8, src + n - 8, samples + n - 8, b, level128,
-                       Load128(kLastLanes + 8 + r));
+        Windows<8>(
+            n,
+            [&](uint32_t i) {
+                const __m128i d = Load128(dst + i);
+                return _mm_blendv_epi8(d, BlendPixels(Load128(src + i), d, level128), Pass8(plane + i, samples + i, b));
+            },
+            [&](uint32_t i, __m128i v) { Store128(dst + i, v); });
     } else {
         BlendScalar(dst, plane, src, samples, n, bias, L);
     }

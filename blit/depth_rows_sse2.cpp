@@ -1,10 +1,9 @@
 // SSE2 forms of the depth rows: sixteen samples per step, pixels eight to a
 // register. Every pixel of a step is stored, the failing ones with their old
-// value. The write and the copy give the same result when a pixel is done
-// twice, so their last step is a whole step ending at the end of the run,
-// overlapping the one before; the blend's last step does the same but only
-// changes the pixels not done yet. Runs shorter than a step go eight at a
-// time, and below eight through the scalar forms.
+// value. The last step is a whole step ending at the end of the run,
+// overlapping the one before, computed from the old values like every other
+// step. Runs shorter than a step go eight at a time, and below eight through
+// the scalar forms.
 #include <emmintrin.h>
 
 #include "blit/depth_rows.h"
@@ -44,37 +43,43 @@ inline __m128i BlendPixels(__m128i s, __m128i d, __m128i level) {
     return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 10), _mm_slli_epi16(g, 5)), b);
 }
 
-// -1 in the 16-bit lanes j >= 16 - r of two registers (lanes 0-7, 8-15):
-// the last r pixels of a step.
-alignas(16) const int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
-                                            -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+// Sixteen pixels from their old values: copied where the test passes, kept
+// elsewhere (every pixel of a window is stored).
+struct Pixels16 {
+    __m128i lo, hi;
+};
 
-// Sixteen pixels: copied where the test passes, rewritten unchanged elsewhere.
-inline void CopyStep(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b) {
+inline Pixels16 CopyWindow(const uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                           __m128i b) {
     const __m128i pass = PassMask(Load(samples), Load(plane), b);
-    Store(dst, Select(_mm_unpacklo_epi8(pass, pass), Load(src), Load(dst)));
-    Store(dst + 8, Select(_mm_unpackhi_epi8(pass, pass), Load(src + 8), Load(dst + 8)));
+    return {Select(_mm_unpacklo_epi8(pass, pass), Load(src), Load(dst)),
+            Select(_mm_unpackhi_epi8(pass, pass), Load(src + 8), Load(dst + 8))};
 }
 
-inline void CopyStep8(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b) {
-    const __m128i pass = PassMask(Load64(samples), Load64(plane), b);
-    Store(dst, Select(_mm_unpacklo_epi8(pass, pass), Load(src), Load(dst)));
-}
-
-inline void BlendStep(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b,
-                      __m128i level, __m128i keepLo, __m128i keepHi) {
+inline Pixels16 BlendWindow(const uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                            __m128i b, __m128i level) {
     const __m128i pass = PassMask(Load(samples), Load(plane), b);
     const __m128i d0 = Load(dst), d1 = Load(dst + 8);
-    Store(dst, Select(_mm_and_si128(_mm_unpacklo_epi8(pass, pass), keepLo), BlendPixels(Load(src), d0, level), d0));
-    Store(dst + 8,
-          Select(_mm_and_si128(_mm_unpackhi_epi8(pass, pass), keepHi), BlendPixels(Load(src + 8), d1, level), d1));
+    return {Select(_mm_unpacklo_epi8(pass, pass), BlendPixels(Load(src), d0, level), d0),
+            Select(_mm_unpackhi_epi8(pass, pass), BlendPixels(Load(src + 8), d1, level), d1)};
 }
 
-inline void BlendStep8(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, __m128i b,
-                       __m128i level, __m128i keep) {
-    const __m128i pass = PassMask(Load64(samples), Load64(plane), b);
-    const __m128i d = Load(dst);
-    Store(dst, Select(_mm_and_si128(_mm_unpacklo_epi8(pass, pass), keep), BlendPixels(Load(src), d, level), d));
+inline void Put(uint16_t* dst, const Pixels16& v) {
+    Store(dst, v.lo);
+    Store(dst + 8, v.hi);
+}
+
+// A run of n >= W elements in windows of W: whole windows from the start and
+// a last one ending at the end of the run, overlapping the one before. Every
+// window's result depends only on the memory as it was before the run, so
+// the last window is computed first, before any store: a load overlapping a
+// store just made would wait for that store to reach the cache.
+template <uint32_t W, class Compute, class PutFn>
+inline void Windows(uint32_t n, Compute compute, PutFn put) {
+    const auto last = compute(n - W);
+    uint32_t i = 0;
+    for (; i + W <= n; i += W) put(i, compute(i));
+    if (i < n) put(n - W, last);
 }
 
 }  // namespace
@@ -84,18 +89,13 @@ void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias
     const __m128i b = _mm_set1_epi8(static_cast<char>(bias));
     // A sum above 255 saturates to 255, which never lowers a plane value.
     if (n >= 16) {
-        uint32_t i = 0;
-        for (; i + 16 <= n; i += 16)
-            Store(plane + i, _mm_min_epu8(Load(plane + i), _mm_adds_epu8(Load(samples + i), b)));
-        if (i < n) {
-            const uint32_t j = n - 16;
-            Store(plane + j, _mm_min_epu8(Load(plane + j), _mm_adds_epu8(Load(samples + j), b)));
-        }
+        Windows<16>(
+            n, [&](uint32_t i) { return _mm_min_epu8(Load(plane + i), _mm_adds_epu8(Load(samples + i), b)); },
+            [&](uint32_t i, __m128i v) { Store(plane + i, v); });
     } else if (n >= 8) {
-        const __m128i head = _mm_min_epu8(Load64(plane), _mm_adds_epu8(Load64(samples), b));
-        const __m128i tail = _mm_min_epu8(Load64(plane + n - 8), _mm_adds_epu8(Load64(samples + n - 8), b));
-        Store64(plane, head);
-        Store64(plane + n - 8, tail);
+        Windows<8>(
+            n, [&](uint32_t i) { return _mm_min_epu8(Load64(plane + i), _mm_adds_epu8(Load64(samples + i), b)); },
+            [&](uint32_t i, __m128i v) { Store64(plane + i, v); });
     } else {
         WriteScalar(plane, samples, n, bias);
     }
@@ -106,12 +106,17 @@ void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const ui
     if (bias > 255) return;  // nothing can pass
     const __m128i b = _mm_set1_epi8(static_cast<char>(bias));
     if (n >= 16) {
-        uint32_t i = 0;
-        for (; i + 16 <= n; i += 16) CopyStep(dst + i, plane + i, src + i, samples + i, b);
-        if (i < n) CopyStep(dst + n - 16, plane + n - 16, src + n - 16, samples + n - 16, b);
+        Windows<16>(
+            n, [&](uint32_t i) { return CopyWindow(dst + i, plane + i, src + i, samples + i, b); },
+            [&](uint32_t i, const Pixels16& v) { Put(dst + i, v); });
     } else if (n >= 8) {
-        CopyStep8(dst, plane, src, samples, b);
-        CopyStep8(dst + n - 8, plane + n - 8, src + n - 8, samples + n - 8, b);
+        Windows<8>(
+            n,
+            [&](uint32_t i) {
+                const __m128i pass = PassMask(Load64(samples + i), Load64(plane + i), b);
+                return Select(_mm_unpacklo_epi8(pass, pass), Load(src + i), Load(dst + i));
+            },
+            [&](uint32_t i, __m128i v) { Store(dst + i, v); });
     } else {
         CopyScalar(dst, plane, src, samples, n, bias);
     }
@@ -122,19 +127,19 @@ void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const u
     if (bias > 255) return;
     const __m128i b = _mm_set1_epi8(static_cast<char>(bias));
     const __m128i level = _mm_set1_epi16(static_cast<short>(L));
-    const __m128i all = _mm_set1_epi16(-1);
     if (n >= 16) {
-        uint32_t i = 0;
-        for (; i + 16 <= n; i += 16) BlendStep(dst + i, plane + i, src + i, samples + i, b, level, all, all);
-        if (const uint32_t r = n - i) {
-            const int16_t* last = kLastLanes + r;
-            BlendStep(dst + n - 16, plane + n - 16, src + n - 16, samples + n - 16, b, level, Load(last),
-                      Load(last + 8));
-        }
+        Windows<16>(
+            n, [&](uint32_t i) { return BlendWindow(dst + i, plane + i, src + i, samples + i, b, level); },
+            [&](uint32_t i, const Pixels16& v) { Put(dst + i, v); });
     } else if (n >= 8) {
-        BlendStep8(dst, plane, src, samples, b, level, all);
-        if (const uint32_t r = n - 8)
-            BlendStep8(dst + n - 8, plane + n - 8, src + n - 8, samples + n - 8, b, level, Load(kLastLanes + 8 + r));
+        Windows<8>(
+            n,
+            [&](uint32_t i) {
+                const __m128i pass = PassMask(Load64(samples + i), Load64(plane + i), b);
+                const __m128i d = Load(dst + i);
+                return Select(_mm_unpacklo_epi8(pass, pass), BlendPixels(Load(src + i), d, level), d);
+            },
+            [&](uint32_t i, __m128i v) { Store(dst + i, v); });
     } else {
         BlendScalar(dst, plane, src, samples, n, bias, L);
     }
