@@ -19,7 +19,7 @@ namespace {
 size_t ByteCount(int64_t w, int64_t h, size_t elementSize) {
     if (w <= 0 || h <= 0) return 0;
     const uint64_t n = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);  // < 2^62
-    if (n > static_cast<uint64_t>(PTRDIFF_MAX) / elementSize) return 0;  // pointer differences must stay valid
+    if (n > static_cast<uint64_t>(PTRDIFF_MAX) / elementSize) return 0;      // pointer differences must stay valid
     return static_cast<size_t>(n) * elementSize;
 }
 

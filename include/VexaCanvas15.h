@@ -46,7 +46,9 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+/* DirectDraw needs the Windows types first. */
 #include <ddraw.h>
+/* Direct3D needs DirectDraw's. */
 #include <d3d.h>
 #else
 #include "VexaCanvas15_ddraw.h"
@@ -81,12 +83,12 @@
  */
 #if defined(_WIN32) && !defined(_MSC_VER)
 #define VC15_EXPLICIT_DELETING_SLOT 1
-#define VC15_VIRTUAL_DESTRUCTOR(T)                                 \
-    virtual void* vcDeletingDestructor(unsigned int flags) {       \
-        this->~T();                                                \
+#define VC15_VIRTUAL_DESTRUCTOR(T)                                   \
+    virtual void* vcDeletingDestructor(unsigned int flags) {         \
+        this->~T();                                                  \
         if (flags & 1u) ::operator delete(static_cast<void*>(this)); \
-        return this;                                               \
-    }                                                              \
+        return this;                                                 \
+    }                                                                \
     ~T()
 #else
 #define VC15_EXPLICIT_DELETING_SLOT 0
@@ -327,14 +329,14 @@ public:
     ICanvas(const ICanvas& other);
     ICanvas& operator=(const ICanvas& other);
 
-    virtual int32_t Create(const CanvasDesc* desc) = 0;                                        /* 3 */
-    virtual int32_t FillRect(const FillRectDesc* desc) = 0;                                    /* 4 */
-    virtual int32_t SetClipRect(const ClipRect* rect) = 0;                                     /* 5 */
+    virtual int32_t Create(const CanvasDesc* desc) = 0;                                            /* 3 */
+    virtual int32_t FillRect(const FillRectDesc* desc) = 0;                                        /* 4 */
+    virtual int32_t SetClipRect(const ClipRect* rect) = 0;                                         /* 5 */
     virtual int32_t Draw(int32_t x, int32_t y, const CImage* image, const DrawEffect* effect) = 0; /* 6 */
-    virtual int32_t GetBuffer(uint16_t** out) = 0;                                             /* 7 */
-    virtual int32_t CopyToSurface(IDirectDrawSurface7* surface) = 0;                           /* 8 */
-    virtual int32_t GetWidth() = 0;                                                            /* 9 */
-    virtual int32_t GetHeight() = 0;                                                           /* 10 */
+    virtual int32_t GetBuffer(uint16_t** out) = 0;                                                 /* 7 */
+    virtual int32_t CopyToSurface(IDirectDrawSurface7* surface) = 0;                               /* 8 */
+    virtual int32_t GetWidth() = 0;                                                                /* 9 */
+    virtual int32_t GetHeight() = 0;                                                               /* 10 */
 };
 
 /* Same table as ICanvas. */
@@ -408,7 +410,10 @@ inline int32_t spnBuildFromPixels(CSpanImage* out, const uint16_t* pixels, int32
             const uint16_t* row = pixels + (size_t)y * (size_t)pitchPixels;
             int32_t x = 0;
             while (x < width) {
-                if (row[x] == colorKey) { ++x; continue; }
+                if (row[x] == colorKey) {
+                    ++x;
+                    continue;
+                }
                 int32_t end = x;
                 while (end < width && row[end] != colorKey) ++end;
                 const uint32_t n = (uint32_t)(end - x);
@@ -532,8 +537,8 @@ VC15_API int32_t VC15_CALL vdxCreateFrameBufferExclusive(IDirectDraw7* ddraw, ui
 VC15_API int32_t VC15_CALL vdxCreateFrameBufferNormal(IDirectDraw7* ddraw, IDirectDrawSurface7** primary);
 VC15_API int32_t VC15_CALL vdxCreateOffScreenSurface(IDirectDraw7* ddraw, IDirectDrawSurface7** out, uint32_t width,
                                                      uint32_t height, uint8_t videoMemory);
-VC15_API int32_t VC15_CALL vdxCreateZBuffer(IDirectDraw7* ddraw, IDirectDrawSurface7** out,
-                                            CZBufferFormatNode* format, uint32_t width, uint32_t height);
+VC15_API int32_t VC15_CALL vdxCreateZBuffer(IDirectDraw7* ddraw, IDirectDrawSurface7** out, CZBufferFormatNode* format,
+                                            uint32_t width, uint32_t height);
 VC15_API int32_t VC15_CALL vdxCreateD3D(IDirectDraw7* ddraw, IDirect3D7** out);
 VC15_API int32_t VC15_CALL vdxCreateD3DDevice(IDirect3D7* d3d, const GUID* deviceClass, IDirectDrawSurface7* target,
                                               IDirect3DDevice7** out);

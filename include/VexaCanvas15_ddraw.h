@@ -462,8 +462,7 @@ static const GUID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0
 static const GUID IID_IDirectDrawSurface7 = {
     0x06675A80, 0x3B9B, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 static const GUID IID_IDirect3D7 = {0xF5049E77, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
-static const GUID IID_IDirect3DDevice7 = {
-    0xF5049E79, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
+static const GUID IID_IDirect3DDevice7 = {0xF5049E79, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
 static const GUID IID_IDirect3DRGBDevice = {
     0xA4665C60, 0x2673, 0x11CF, {0xA3, 0x1A, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56}};
 
@@ -520,7 +519,7 @@ typedef HRESULT(VC15_COM_CALL* LPD3DENUMDEVICESCALLBACK7)(char* description, cha
 typedef HRESULT(VC15_COM_CALL* LPD3DENUMPIXELFORMATSCALLBACK)(DDPIXELFORMAT* format, void* context);
 
 struct IDirectDraw7 : IUnknown {
-    virtual HRESULT VC15_COM_CALL Compact() = 0;                                                        /* 3 */
+    virtual HRESULT VC15_COM_CALL Compact() = 0; /* 3 */
     virtual HRESULT VC15_COM_CALL CreateClipper(DWORD flags, IDirectDrawClipper** out, IUnknown* outer) = 0;
     virtual HRESULT VC15_COM_CALL CreatePalette(DWORD flags, void* entries, IDirectDrawPalette** out,
                                                 IUnknown* outer) = 0;
@@ -560,13 +559,12 @@ struct IDirectDrawSurface7 : IUnknown {
     virtual HRESULT VC15_COM_CALL Blt(RECT* destRect, IDirectDrawSurface7* src, RECT* srcRect, DWORD flags,
                                       DDBLTFX* fx) = 0; /* 5 */
     virtual HRESULT VC15_COM_CALL BltBatch(LPDDBLTBATCH batch, DWORD count, DWORD flags) = 0;
-    virtual HRESULT VC15_COM_CALL BltFast(DWORD x, DWORD y, IDirectDrawSurface7* src, RECT* srcRect,
-                                          DWORD trans) = 0;
+    virtual HRESULT VC15_COM_CALL BltFast(DWORD x, DWORD y, IDirectDrawSurface7* src, RECT* srcRect, DWORD trans) = 0;
     virtual HRESULT VC15_COM_CALL DeleteAttachedSurface(DWORD flags, IDirectDrawSurface7* surface) = 0;
     virtual HRESULT VC15_COM_CALL EnumAttachedSurfaces(void* context, LPDDENUMSURFACESCALLBACK7 callback) = 0;
     virtual HRESULT VC15_COM_CALL EnumOverlayZOrders(DWORD flags, void* context,
                                                      LPDDENUMSURFACESCALLBACK7 callback) = 0;
-    virtual HRESULT VC15_COM_CALL Flip(IDirectDrawSurface7* target, DWORD flags) = 0;               /* 11 */
+    virtual HRESULT VC15_COM_CALL Flip(IDirectDrawSurface7* target, DWORD flags) = 0;                /* 11 */
     virtual HRESULT VC15_COM_CALL GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface7** out) = 0; /* 12 */
     virtual HRESULT VC15_COM_CALL GetBltStatus(DWORD flags) = 0;
     virtual HRESULT VC15_COM_CALL GetCaps(DDSCAPS2* caps) = 0;
@@ -588,8 +586,8 @@ struct IDirectDrawSurface7 : IUnknown {
     virtual HRESULT VC15_COM_CALL SetOverlayPosition(LONG x, LONG y) = 0;
     virtual HRESULT VC15_COM_CALL SetPalette(IDirectDrawPalette* palette) = 0;
     virtual HRESULT VC15_COM_CALL Unlock(RECT* rect) = 0; /* 32 */
-    virtual HRESULT VC15_COM_CALL UpdateOverlay(RECT* srcRect, IDirectDrawSurface7* dest, RECT* destRect,
-                                                DWORD flags, LPDDOVERLAYFX fx) = 0;
+    virtual HRESULT VC15_COM_CALL UpdateOverlay(RECT* srcRect, IDirectDrawSurface7* dest, RECT* destRect, DWORD flags,
+                                                LPDDOVERLAYFX fx) = 0;
     virtual HRESULT VC15_COM_CALL UpdateOverlayDisplay(DWORD flags) = 0;
     virtual HRESULT VC15_COM_CALL UpdateOverlayZOrder(DWORD flags, IDirectDrawSurface7* reference) = 0;
     virtual HRESULT VC15_COM_CALL GetDDInterface(void** out) = 0; /* 36 */
@@ -614,7 +612,7 @@ struct IDirect3D7 : IUnknown {
     virtual HRESULT VC15_COM_CALL CreateVertexBuffer(void* desc, IDirect3DVertexBuffer7** out, DWORD flags) = 0;
     virtual HRESULT VC15_COM_CALL EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLBACK callback,
                                                      void* context) = 0; /* 6 */
-    virtual HRESULT VC15_COM_CALL EvictManagedTextures() = 0;             /* 7 */
+    virtual HRESULT VC15_COM_CALL EvictManagedTextures() = 0;            /* 7 */
 };
 
 /* The 3-D device: only its first operations are declared with their record

@@ -1,5 +1,7 @@
 // Canvas object: reference counting, sizing, clip rectangle, fills and the
 // copy into a surface.
+#include "canvas/canvas.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "VexaCanvas15.h"
-#include "canvas/canvas.h"
 #include "memory_surface.h"
 
 namespace {

@@ -59,8 +59,7 @@ TEST_F(DDrawEnumerate, AttachedSecondaryDevices) {
     EXPECT_TRUE(GuidIsZero(nodes[0]->guid));
     for (size_t i = 1; i < nodes.size(); ++i) {
         EXPECT_FALSE(GuidIsZero(nodes[i]->guid)) << "secondary adapters have a GUID";
-        std::printf("[ driver   ] with attached secondaries: \"%s\" \"%s\"\n", nodes[i]->name,
-                    nodes[i]->description);
+        std::printf("[ driver   ] with attached secondaries: \"%s\" \"%s\"\n", nodes[i]->name, nodes[i]->description);
     }
 #if !defined(_WIN32)
     ASSERT_EQ(nodes.size(), 2u);

@@ -22,12 +22,11 @@ using VC15Slot = void (*)();
 
 // Tables of operations as an MSVC host sees them: one pointer per pure
 // virtual operation, in declaration order. Exported as data.
-#define VC15_PURE_TABLE(name, slots)                                 \
-    extern "C" const VC15Slot vc15_msvc_vftable_##name[slots];       \
-    extern "C" const VC15Slot vc15_msvc_vftable_##name[slots] = {    \
-        VC15_PURE_SLOTS_##slots};
+#define VC15_PURE_TABLE(name, slots)                           \
+    extern "C" const VC15Slot vc15_msvc_vftable_##name[slots]; \
+    extern "C" const VC15Slot vc15_msvc_vftable_##name[slots] = {VC15_PURE_SLOTS_##slots};
 #define VC15_PURE_SLOTS_3 __cxa_pure_virtual, __cxa_pure_virtual, __cxa_pure_virtual
-#define VC15_PURE_SLOTS_11                                                                          \
+#define VC15_PURE_SLOTS_11                                                                             \
     VC15_PURE_SLOTS_3, __cxa_pure_virtual, __cxa_pure_virtual, __cxa_pure_virtual, __cxa_pure_virtual, \
         __cxa_pure_virtual, __cxa_pure_virtual, __cxa_pure_virtual, __cxa_pure_virtual
 #define VC15_PURE_SLOTS_12 VC15_PURE_SLOTS_11, __cxa_pure_virtual
@@ -42,14 +41,14 @@ static_assert(sizeof(void*) == sizeof(VC15Slot), "a table slot is one pointer");
 
 // Constructor and copy constructor of each class: install the class's table,
 // return the object (the copy constructor ignores its argument).
-#define VC15_MSVC_CONSTRUCTORS(name)                                                                    \
-    extern "C" void* VC15_MSVC_MEMBER vc15_msvc_##name##_construct(void* self) {                        \
-        *static_cast<const VC15Slot**>(self) = vc15_msvc_vftable_##name;                               \
-        return self;                                                                                    \
-    }                                                                                                   \
+#define VC15_MSVC_CONSTRUCTORS(name)                                                                         \
+    extern "C" void* VC15_MSVC_MEMBER vc15_msvc_##name##_construct(void* self) {                             \
+        *static_cast<const VC15Slot**>(self) = vc15_msvc_vftable_##name;                                     \
+        return self;                                                                                         \
+    }                                                                                                        \
     extern "C" void* VC15_MSVC_MEMBER vc15_msvc_##name##_copy_construct(void* self, const void* /*other*/) { \
-        *static_cast<const VC15Slot**>(self) = vc15_msvc_vftable_##name;                               \
-        return self;                                                                                    \
+        *static_cast<const VC15Slot**>(self) = vc15_msvc_vftable_##name;                                     \
+        return self;                                                                                         \
     }
 
 extern "C" {

@@ -268,8 +268,8 @@ struct Panel {
     const char* name;
     int x, y;
 };
-constexpr Panel kPanels[] = {{"alpha", 0, 0}, {"depth", kWidth / 2, 0}, {"soft-edge", 0, kHeight / 2},
-                             {"clipping", kWidth / 2, kHeight / 2}};
+constexpr Panel kPanels[] = {
+    {"alpha", 0, 0}, {"depth", kWidth / 2, 0}, {"soft-edge", 0, kHeight / 2}, {"clipping", kWidth / 2, kHeight / 2}};
 
 // Usage: vc15_showcase [frame.png [panel-directory]]
 int main(int argc, char** argv) {

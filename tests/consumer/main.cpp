@@ -1,8 +1,8 @@
 // First frame of a host: create a canvas, fill it, draw a raw image, read
 // the pixels back.
-#include <cstdio>
-
 #include <VexaCanvas15.h>
+
+#include <cstdio>
 
 int main() {
     ICanvas15* canvas = CreateInstance();

@@ -31,13 +31,13 @@ void operator delete[](void* p, size_t) noexcept { free(p); }
 static int g_checks = 0;
 static int g_failures = 0;
 
-#define CHECK(cond)                                                       \
-    do {                                                                  \
-        ++g_checks;                                                       \
-        if (!(cond)) {                                                    \
-            ++g_failures;                                                 \
-            printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #cond);      \
-        }                                                                 \
+#define CHECK(cond)                                                  \
+    do {                                                             \
+        ++g_checks;                                                  \
+        if (!(cond)) {                                               \
+            ++g_failures;                                            \
+            printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #cond); \
+        }                                                            \
     } while (0)
 
 // A canvas of the host's own, derived from the exported interface: its

@@ -33,13 +33,13 @@ namespace {
 int g_failures = 0;
 int g_checks = 0;
 
-#define CHECK(cond)                                                          \
-    do {                                                                     \
-        ++g_checks;                                                          \
-        if (!(cond)) {                                                       \
-            ++g_failures;                                                    \
-            std::printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #cond);    \
-        }                                                                    \
+#define CHECK(cond)                                                       \
+    do {                                                                  \
+        ++g_checks;                                                       \
+        if (!(cond)) {                                                    \
+            ++g_failures;                                                 \
+            std::printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #cond); \
+        }                                                                 \
     } while (0)
 
 // ---- Calls by slot number ---------------------------------------------------
@@ -289,8 +289,8 @@ void TestSurfaceOperations(void* c) {
     CHECK(locked.locks == 1);
     CHECK(locked.unlocks == 0);
     std::memset(memory, 0, sizeof memory);
-    FakeSurface unlockFails{table.slots, memory, pitch, 0, static_cast<int32_t>(0x887601C2u), 0, 0, 0, 0, 0, false,
-                            false};
+    FakeSurface unlockFails{table.slots, memory, pitch, 0,    static_cast<int32_t>(0x887601C2u), 0, 0, 0,
+                            0,           0,      false, false};
     CHECK(CopyToSurface(c, &unlockFails) == -1);
     CHECK(unlockFails.unlocks == 1);
     uint16_t first;
