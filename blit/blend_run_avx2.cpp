@@ -2,9 +2,9 @@
 // and tail together make the run (every length below 2^31 pixels): the
 // groups with the lane formula and the key, sixteen pixels per step, and the
 // last step as a window ending exactly at the end of the run that computes
-// both formulas and takes, lane by lane, the pixel as it already is (done by
-// an earlier step), the lane formula (a group) or the per-pixel formula (the
-// tail). So short sprite runs need no pixel-by-pixel code at all.
+// both formulas and takes, lane by lane, the lane formula (a group) or the
+// per-pixel formula (the tail). So short sprite runs need no pixel-by-pixel
+// code at all.
 #include <immintrin.h>
 
 #include "blit/blend_row_internal.h"
@@ -115,21 +115,25 @@ struct Kernel {
     V Groups(V s, V d) const { return O::Pick(Formula<true>(s, d), d, O::Eq(s, bias)); }
 
     // Last window: lanes under `tail` take the per-pixel formula, the others
-    // the group form; lanes outside `todo` keep what is there.
-    V Last(V s, V d, V tail, V todo) const {
-        const V out = O::Pick(Groups(s, d), Formula<false>(s, d), tail);
-        return O::Pick(d, out, todo);
-    }
+    // the group form. Computed from the destination as it was before the
+    // run, like every other step, so lanes an earlier step also does get the
+    // same value from both.
+    V Last(V s, V d, V tail) const { return O::Pick(Groups(s, d), Formula<false>(s, d), tail); }
 };
 
 }  // namespace
 
+// The last window, overlapping the steps before it, is computed before any
+// store of the run: a load overlapping a store just made would wait for that
+// store to reach the cache, which made every short run pay.
 void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
     const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
     const uint32_t tail = n - groupEnd;
     if (n >= 16) {
         using O = Ops256;
         const Kernel<O> k(L);
+        const uint32_t w = n - 16;
+        const O::V last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + tail));
         // The first step is always groups (n >= 16); more steps only for runs
         // of 32 pixels and longer, so common sprite runs take no loop.
         // Long runs hand their whole steps to the group loop of the kernel,
@@ -142,27 +146,20 @@ void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
             O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
             for (; i + 16 <= groupEnd; i += 16) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
         }
-        if (const uint32_t rest = n - i) {  // at most 12 group pixels and 3 tail pixels
-            const uint32_t w = n - 16;
-            O::Store(dst + w, k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + tail), O::Load(kLast + rest)));
-        }
+        if (i < n) O::Store(dst + w, last);  // at most 12 group pixels and 3 tail pixels not done yet
     } else if (n >= 8) {
         using O = Ops128;
         const Kernel<O> k(L);
+        const uint32_t w = n - 8;
+        const O::V last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + 8 + tail));
         O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
-        if (const uint32_t rest = n - 8) {
-            const uint32_t w = n - 8;
-            O::Store(dst + w,
-                     k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + 8 + tail), O::Load(kLast + 8 + rest)));
-        }
+        if (w) O::Store(dst + w, last);
     } else if (n >= 4) {
         const Kernel<Ops128> k(L);
+        const uint32_t w = n - 4;
+        const __m128i last = k.Last(Half::Load(src + w), Half::Load(dst + w), Half::Load(kLast + 12 + tail));
         Half::Store(dst, k.Groups(Half::Load(src), Half::Load(dst)));
-        if (tail) {
-            const uint32_t w = n - 4;
-            Half::Store(dst + w, k.Last(Half::Load(src + w), Half::Load(dst + w), Half::Load(kLast + 12 + tail),
-                                        Half::Load(kLast + 12 + tail)));
-        }
+        if (tail) Half::Store(dst + w, last);
     } else if (n) {
         // Tail only: nothing may be read beyond the run.
         const Kernel<Ops128> k(L);
