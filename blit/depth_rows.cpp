@@ -20,6 +20,17 @@ void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const 
         if (uint32_t{samples[i]} + bias <= plane[i]) dst[i] = src[i];
 }
 
+void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                     uint32_t bias) {
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint32_t t = samples[i] + bias;
+        if (t <= plane[i]) {
+            plane[i] = static_cast<uint8_t>(t);
+            dst[i] = src[i];
+        }
+    }
+}
+
 void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                  uint32_t bias, uint32_t L) {
     for (uint32_t i = 0; i < n; ++i)
@@ -30,10 +41,13 @@ void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const
 
 namespace {
 
-constexpr DepthRowForms kScalarForms{depth_rows::WriteScalar, depth_rows::CopyScalar, depth_rows::BlendScalar};
+constexpr DepthRowForms kScalarForms{depth_rows::WriteScalar, depth_rows::CopyScalar, depth_rows::BlendScalar,
+                                     depth_rows::WriteCopyScalar};
 #if defined(VC15_HAVE_X86_SIMD)
-constexpr DepthRowForms kSse2Forms{depth_rows::WriteSse2, depth_rows::CopySse2, depth_rows::BlendSse2};
-constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, depth_rows::BlendAvx2};
+constexpr DepthRowForms kSse2Forms{depth_rows::WriteSse2, depth_rows::CopySse2, depth_rows::BlendSse2,
+                                   depth_rows::WriteCopySse2};
+constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, depth_rows::BlendAvx2,
+                                   depth_rows::WriteCopyAvx2};
 #endif
 
 }  // namespace
@@ -59,6 +73,11 @@ void DepthWriteRow(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t 
 void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                   uint32_t bias) {
     ActiveDepthRowForms().copy(dst, plane, src, samples, n, bias);
+}
+
+void DepthWriteCopyRow(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                       uint32_t bias) {
+    ActiveDepthRowForms().writeCopy(dst, plane, src, samples, n, bias);
 }
 
 void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,

@@ -21,14 +21,23 @@ void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, cons
 void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                    uint32_t bias, uint32_t L);
 
-// The three rows of one level; the depth blits fetch the active forms once
-// per draw instead of once per run.
+// The write and the copy of one run in one pass: plane[i] is lowered to
+// samples[i] + bias and dst[i] = src[i] where that sum is not above plane[i]
+// (the same pixels pass as after DepthWriteRow, since each pixel's test reads
+// only its own plane byte).
+void DepthWriteCopyRow(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                       uint32_t bias);
+
+// The rows of one level; the depth blits fetch the active forms once per draw
+// instead of once per run.
 struct DepthRowForms {
     void (*write)(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
     void (*copy)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                  uint32_t bias);
     void (*blend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                   uint32_t bias, uint32_t L);
+    void (*writeCopy)(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                      uint32_t bias);
 };
 const DepthRowForms& ActiveDepthRowForms();
 
@@ -38,17 +47,23 @@ namespace depth_rows {
 void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
 void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                 uint32_t bias);
+void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                     uint32_t bias);
 void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                  uint32_t bias, uint32_t L);
 #if defined(VC15_HAVE_X86_SIMD)
 void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
 void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
               uint32_t bias);
+void WriteCopySse2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                   uint32_t bias);
 void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                uint32_t bias, uint32_t L);
 void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
 void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
               uint32_t bias);
+void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                   uint32_t bias);
 void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                uint32_t bias, uint32_t L);
 #endif

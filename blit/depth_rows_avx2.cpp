@@ -123,6 +123,50 @@ void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const ui
     }
 }
 
+void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                   uint32_t bias) {
+    if (bias > 255) return;  // no sum fits: the plane stays, nothing passes
+    const __m128i b = _mm_set1_epi8(static_cast<char>(bias));
+    // The plane takes min(plane, sample + bias), saturated at 255 (which never
+    // lowers it); the pixels pass where the sum fits under the old value.
+    if (n >= 16) {
+        struct Step {
+            __m128i plane;
+            __m256i pixels;
+        };
+        Windows<16>(
+            n,
+            [&](uint32_t i) {
+                const __m128i p = Load128(plane + i), v = Load128(samples + i);
+                const __m256i pass = _mm256_cvtepi8_epi16(PassMask(v, p, b));
+                return Step{_mm_min_epu8(p, _mm_adds_epu8(v, b)),
+                            _mm256_blendv_epi8(Load256(dst + i), Load256(src + i), pass)};
+            },
+            [&](uint32_t i, const Step& st) {
+                Store128(plane + i, st.plane);
+                Store256(dst + i, st.pixels);
+            });
+    } else if (n >= 8) {
+        struct Step {
+            __m128i plane, pixels;
+        };
+        Windows<8>(
+            n,
+            [&](uint32_t i) {
+                const __m128i p = Load64(plane + i), v = Load64(samples + i);
+                const __m128i pass = PassMask(v, p, b);
+                return Step{_mm_min_epu8(p, _mm_adds_epu8(v, b)),
+                            _mm_blendv_epi8(Load128(dst + i), Load128(src + i), _mm_unpacklo_epi8(pass, pass))};
+            },
+            [&](uint32_t i, const Step& st) {
+                Store64(plane + i, st.plane);
+                Store128(dst + i, st.pixels);
+            });
+    } else {
+        WriteCopyScalar(dst, plane, src, samples, n, bias);
+    }
+}
+
 void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                uint32_t bias, uint32_t L) {
     if (bias > 255) return;
