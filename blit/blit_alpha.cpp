@@ -37,7 +37,7 @@ struct AlphaOp : PixelTarget {
 
 bool DrawSpansAlpha(CCanvas& canvas, int32_t x, int32_t y, uint32_t level, const CSpanImage& image) {
     AlphaOp op(canvas, level);
-    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans(image), op);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans<>(image), op);
     return true;
 }
 

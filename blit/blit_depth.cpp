@@ -97,8 +97,7 @@ struct WriteCopyOp : PlaneTarget {
 // headers are read. (A blend is not a last-wins rule, so the alpha form keeps
 // its two walks.)
 bool FusedRecords(const CSpanImage& image, const CSpanImage& depth) {
-    if (image.width != depth.width || image.height != depth.height || image.spanCount != depth.spanCount)
-        return false;
+    if (image.width != depth.width || image.height != depth.height || image.spanCount != depth.spanCount) return false;
     const uint8_t* c = image.spans;
     const uint8_t* d = depth.spans;
     const uint64_t width = image.width < 0 ? 0u : static_cast<uint64_t>(image.width);
@@ -125,8 +124,8 @@ void DrawDepthTested(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& im
                      Write write) {
     if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
     DepthTestOp<Write> op(canvas, params.bias, write);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height, PairedSpans(image, *params.depthImage),
-                                  op);
+    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height,
+                                  PairedSpans<>(image, *params.depthImage), op);
 }
 
 }  // namespace
@@ -136,7 +135,7 @@ bool WriteSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const DepthParams& p
         canvas.depthPlane->Fill((params.flags & DEPTH_CLEAR_VALUE) ? (params.flags & 0xffu) : 255u);
     const CSpanImage& depth = *params.depthImage;
     DepthWriteOp op(canvas, params.bias);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, depth.width, depth.height, PackedDepthSpans(depth), op);
+    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, depth.width, depth.height, PackedDepthSpans<>(depth), op);
     return true;
 }
 
@@ -147,7 +146,7 @@ bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& ima
             canvas.depthPlane->Fill((params.flags & DEPTH_CLEAR_VALUE) ? (params.flags & 0xffu) : 255u);
         WriteCopyOp op(canvas, params.bias);
         WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height,
-                                      PairedSpans(image, *params.depthImage), op);
+                                      PairedSpans<false>(image, *params.depthImage), op);
         return true;
     }
     DrawDepthTested(canvas, x, y, image, params, DepthCopy{});

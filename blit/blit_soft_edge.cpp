@@ -33,7 +33,7 @@ struct SoftEdgeOp : CopyOp {
 
 bool DrawSpansSoftEdge(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image) {
     SoftEdgeOp op(canvas);
-    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans(image), op);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans<>(image), op);
     return true;
 }
 
