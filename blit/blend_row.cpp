@@ -141,6 +141,31 @@ void BlendRunGeneric(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L)
 
 }  // namespace
 
+void PrepareBlendRun(BlendRunConsts& k, uint32_t L) {
+    for (int i = 0; i < 16; ++i) {
+        k.red[i] = 0x7c00;
+        k.green[i] = 0x03e0;
+        k.blue[i] = 0x001f;
+        k.bias[i] = 0x0040;
+        k.level[i] = static_cast<int16_t>(L);
+        k.quarter[i] = static_cast<int16_t>(L >> 2);
+    }
+    k.L = L;
+}
+
+namespace {
+void BlendRunGenericPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+    BlendRunGeneric(dst, src, n, k.L);
+}
+}  // namespace
+
+BlendRunPreparedFn ActiveBlendRunPrepared() {
+#if defined(VC15_HAVE_X86_SIMD)
+    if (CurrentLevel() == KernelLevel::Avx2) return &BlendRunAvx2Prepared;
+#endif
+    return &BlendRunGenericPrepared;
+}
+
 BlendRunFn ActiveBlendRun() {
 #if defined(VC15_HAVE_X86_SIMD)
     if (CurrentLevel() == KernelLevel::Avx2) return &BlendRunAvx2;

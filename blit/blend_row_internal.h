@@ -28,6 +28,21 @@ void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
 using BlendRunFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
 BlendRunFn ActiveBlendRun();
 
+// The kernel's lane constants for one clamped level L (1..256), laid out for
+// vector loads, so that a blit calling the kernel for every sprite run builds
+// them once per draw instead of once per run.
+struct alignas(32) BlendRunConsts {
+    int16_t red[16], green[16], blue[16], bias[16], level[16], quarter[16];
+    uint32_t L;
+};
+void PrepareBlendRun(BlendRunConsts& k, uint32_t L);
+// ActiveBlendRun's routine with prepared constants.
+using BlendRunPreparedFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
+BlendRunPreparedFn ActiveBlendRunPrepared();
+#if defined(VC15_HAVE_X86_SIMD)
+void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
+#endif
+
 // The best level this build and processor support.
 KernelLevel BestKernelLevel();
 // The level BlendRow555 uses now.

@@ -90,6 +90,14 @@ struct Kernel {
           bias(O::Set(0x0040)),
           level(O::Set(static_cast<short>(L))),
           quarter(O::Set(static_cast<short>(L >> 2))) {}
+    // From constants prepared once per draw: loads instead of broadcasts.
+    explicit Kernel(const BlendRunConsts& k)
+        : red(O::Load(k.red)),
+          green(O::Load(k.green)),
+          blue(O::Load(k.blue)),
+          bias(O::Load(k.bias)),
+          level(O::Load(k.level)),
+          quarter(O::Load(k.quarter)) {}
 
     // The lane formula on one channel: ((s + 64) -sat d) * L, logical >> 8,
     // + d - L/4.
@@ -121,17 +129,16 @@ struct Kernel {
     V Last(V s, V d, V tail) const { return O::Pick(Groups(s, d), Formula<false>(s, d), tail); }
 };
 
-}  // namespace
-
 // The last window, overlapping the steps before it, is computed before any
 // store of the run: a load overlapping a store just made would wait for that
 // store to reach the cache, which made every short run pay.
-void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+template <class Make>
+inline void Run(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L, const Make& make) {
     const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
     const uint32_t tail = n - groupEnd;
     if (n >= 16) {
         using O = Ops256;
-        const Kernel<O> k(L);
+        const Kernel<O> k = make(O{});
         const uint32_t w = n - 16;
         const O::V last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + tail));
         // The first step is always groups (n >= 16); more steps only for runs
@@ -149,26 +156,36 @@ void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
         if (i < n) O::Store(dst + w, last);  // at most 12 group pixels and 3 tail pixels not done yet
     } else if (n >= 8) {
         using O = Ops128;
-        const Kernel<O> k(L);
+        const Kernel<O> k = make(O{});
         const uint32_t w = n - 8;
         const O::V last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLast + 8 + tail));
         O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
         if (w) O::Store(dst + w, last);
     } else if (n >= 4) {
-        const Kernel<Ops128> k(L);
+        const Kernel<Ops128> k = make(Ops128{});
         const uint32_t w = n - 4;
         const __m128i last = k.Last(Half::Load(src + w), Half::Load(dst + w), Half::Load(kLast + 12 + tail));
         Half::Store(dst, k.Groups(Half::Load(src), Half::Load(dst)));
         if (tail) Half::Store(dst + w, last);
     } else if (n) {
         // Tail only: nothing may be read beyond the run.
-        const Kernel<Ops128> k(L);
+        const Kernel<Ops128> k = make(Ops128{});
         uint16_t s[4] = {0, 0, 0, 0}, d[4] = {0, 0, 0, 0};
         for (uint32_t j = 0; j < n; ++j) s[j] = src[j], d[j] = dst[j];
         const __m128i out = k.Formula<false>(Half::Load(s), Half::Load(d));
         Half::Store(d, out);
         for (uint32_t j = 0; j < n; ++j) dst[j] = d[j];
     }
+}
+
+}  // namespace
+
+void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+    Run(dst, src, n, L, [L](auto o) { return Kernel<decltype(o)>(L); });
+}
+
+void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+    Run(dst, src, n, k.L, [&k](auto o) { return Kernel<decltype(o)>(k); });
 }
 
 }  // namespace vc15

@@ -13,14 +13,14 @@ namespace {
 // runs of 2^30 pixels and more (whose byte length no longer fits the
 // kernel's 32-bit argument as such) go through BlendRow555 itself.
 struct AlphaOp : PixelTarget {
-    AlphaOp(CCanvas& canvas, uint32_t lv) : PixelTarget(canvas), level(lv), run(ActiveBlendRun()) {
+    AlphaOp(CCanvas& canvas, uint32_t lv) : PixelTarget(canvas), level(lv), run(ActiveBlendRunPrepared()) {
         L = lv & 0xffffu;
         if (L > 256) L = 256;
+        PrepareBlendRun(consts, L);
     }
     void Blend(uint16_t* dst, const uint16_t* src, uint32_t n) const {
-        if (L == 0) return;
         if (n < (1u << 30))
-            run(dst, src, n, L);
+            run(dst, src, n, consts);
         else
             BlendRow555(dst, src, 2u * n, level);
     }
@@ -30,12 +30,14 @@ struct AlphaOp : PixelTarget {
     void Whole(const ColorSpan& s, int64_t row, int64_t col) const { Blend(At(row, col), s.pixels, s.count); }
     uint32_t level;
     uint32_t L;
-    BlendRunFn run;
+    BlendRunPreparedFn run;
+    BlendRunConsts consts;
 };
 
 }  // namespace
 
 bool DrawSpansAlpha(CCanvas& canvas, int32_t x, int32_t y, uint32_t level, const CSpanImage& image) {
+    if ((level & 0xffffu) == 0) return true;  // the kernel writes nothing at level 0
     AlphaOp op(canvas, level);
     WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans<>(image), op);
     return true;
