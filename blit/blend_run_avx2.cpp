@@ -25,6 +25,7 @@ struct Ops256 {
     static V SubSat(V a, V b) { return _mm256_subs_epi16(a, b); }
     static V Mul(V a, V b) { return _mm256_mullo_epi16(a, b); }
     static V Eq(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
+    static V AndNot(V a, V b) { return _mm256_andnot_si256(a, b); }
     template <int n>
     static V Shl(V a) {
         return _mm256_slli_epi16(a, n);
@@ -52,6 +53,7 @@ struct Ops128 {
     static V SubSat(V a, V b) { return _mm_subs_epi16(a, b); }
     static V Mul(V a, V b) { return _mm_mullo_epi16(a, b); }
     static V Eq(V a, V b) { return _mm_cmpeq_epi16(a, b); }
+    static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
     template <int n>
     static V Shl(V a) {
         return _mm_slli_epi16(a, n);
@@ -81,7 +83,7 @@ alignas(32) const int16_t kLast[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0
 template <class O>
 struct Kernel {
     using V = typename O::V;
-    V red, green, blue, bias, level, quarter;
+    V red, green, blue, bias, level, quarter, level64;
 
     explicit Kernel(uint32_t L)
         : red(O::Set(0x7c00)),
@@ -89,7 +91,8 @@ struct Kernel {
           blue(O::Set(0x001f)),
           bias(O::Set(0x0040)),
           level(O::Set(static_cast<short>(L))),
-          quarter(O::Set(static_cast<short>(L >> 2))) {}
+          quarter(O::Set(static_cast<short>(L >> 2))),
+          level64(O::Mul(bias, level)) {}
     // From constants prepared once per draw: loads instead of broadcasts.
     explicit Kernel(const BlendRunConsts& k)
         : red(O::Load(k.red)),
@@ -97,7 +100,8 @@ struct Kernel {
           blue(O::Load(k.blue)),
           bias(O::Load(k.bias)),
           level(O::Load(k.level)),
-          quarter(O::Load(k.quarter)) {}
+          quarter(O::Load(k.quarter)),
+          level64(O::Mul(bias, level)) {}
 
     // The lane formula on one channel: ((s + 64) -sat d) * L, logical >> 8,
     // + d - L/4.
@@ -126,7 +130,22 @@ struct Kernel {
     // the group form. Computed from the destination as it was before the
     // run, like every other step, so lanes an earlier step also does get the
     // same value from both.
-    V Last(V s, V d, V tail) const { return O::Pick(Groups(s, d), Formula<false>(s, d), tail); }
+    // Both formulas share one product per channel: (s - d) * L for the
+    // per-pixel one, and plus 64 * L it is the lane formula's (s + 64 - d) * L
+    // (at most 24,320, exact in 16 bits); the key applies to group lanes only.
+    V Last(V s, V d, V tail) const {
+        auto ch = [&](V sc, V dc) {
+            const V prod = O::Mul(O::Sub(sc, dc), level);
+            const V pixel = O::Add(dc, O::template Sar<8>(prod));
+            const V lane = O::Sub(O::Add(O::template Shr<8>(O::Add(prod, level64)), dc), quarter);
+            return O::Pick(lane, pixel, tail);
+        };
+        const V r = ch(O::template Shr<10>(O::And(s, red)), O::template Shr<10>(O::And(d, red)));
+        const V g = ch(O::template Shr<5>(O::And(s, green)), O::template Shr<5>(O::And(d, green)));
+        const V b = ch(O::And(s, blue), O::And(d, blue));
+        const V out = O::Or(O::Or(O::template Shl<10>(r), O::template Shl<5>(g)), b);
+        return O::Pick(out, d, O::AndNot(tail, O::Eq(s, bias)));
+    }
 };
 
 // The last window, overlapping the steps before it, is computed before any
