@@ -151,8 +151,14 @@ struct Kernel {
 // The last window, overlapping the steps before it, is computed before any
 // store of the run: a load overlapping a store just made would wait for that
 // store to reach the cache, which made every short run pay.
+// Inlined into each entry point, so a sprite run costs one call.
+#if defined(__GNUC__) || defined(__clang__)
+#define VC15_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VC15_ALWAYS_INLINE inline
+#endif
 template <class Make>
-inline void Run(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L, const Make& make) {
+VC15_ALWAYS_INLINE void Run(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L, const Make& make) {
     const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
     const uint32_t tail = n - groupEnd;
     if (n >= 16) {
