@@ -5,36 +5,30 @@
 
 #include <cstdint>
 
+// The six conversions, declared once for every level that has all of them.
+#define VC15_DECLARE_CONVERTERS                                                \
+    void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);    \
+    void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);    \
+    void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);     \
+    void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);     \
+    void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count); \
+    void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+
 namespace vc15 {
 
 namespace scalar {
-void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+VC15_DECLARE_CONVERTERS
 }  // namespace scalar
 
 // Every form reads source pixel i before it writes destination pixel i and
 // never writes beyond its own input position, so dst == src works.
 #if VC15_HAVE_X86_SIMD
 namespace sse2 {
-void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+VC15_DECLARE_CONVERTERS
 }  // namespace sse2
 
 namespace avx2 {
-void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
+VC15_DECLARE_CONVERTERS
 }  // namespace avx2
 
 // Only the conversions with byte sources have an SSSE3 form; its table takes
