@@ -4,14 +4,7 @@
 #include <cstring>
 
 #include "blit/blend_row_internal.h"
-
-#if defined(VC15_HAVE_X86_SIMD)
-#if defined(_MSC_VER)
-#include <intrin.h>
-#else
-#include <cpuid.h>
-#endif
-#endif
+#include "core/cpu.h"
 
 namespace vc15 {
 
@@ -39,44 +32,6 @@ inline uint16_t LaneChannel(uint16_t s, uint16_t d, uint16_t L) {
 
 constexpr uint16_t kKey = 0x0040;
 
-#if defined(VC15_HAVE_X86_SIMD)
-void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
-#if defined(_MSC_VER)
-    int regs[4];
-    __cpuidex(regs, static_cast<int>(leaf), static_cast<int>(sub));
-    for (int i = 0; i < 4; ++i) r[i] = static_cast<uint32_t>(regs[i]);
-#else
-    __cpuid_count(leaf, sub, r[0], r[1], r[2], r[3]);
-#endif
-}
-
-// The operating system saves the YMM registers (XCR0 bits 1 and 2).
-bool OsSavesYmm() {
-#if defined(_MSC_VER)
-    return (_xgetbv(0) & 6u) == 6u;
-#else
-    uint32_t lo, hi;
-    __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(lo), "=d"(hi) : "c"(0));
-    return (lo & 6u) == 6u;
-#endif
-}
-
-KernelLevel DetectLevel() {
-    uint32_t r[4] = {0, 0, 0, 0};
-    Cpuid(0, 0, r);
-    const uint32_t maxLeaf = r[0];
-    if (maxLeaf < 1) return KernelLevel::Scalar;
-    Cpuid(1, 0, r);
-    const bool sse2 = (r[3] >> 26) & 1u;
-    const bool osxsave = (r[2] >> 27) & 1u;
-    if (!sse2) return KernelLevel::Scalar;
-    if (maxLeaf >= 7 && osxsave && OsSavesYmm()) {
-        Cpuid(7, 0, r);
-        if ((r[1] >> 5) & 1u) return KernelLevel::Avx2;
-    }
-    return KernelLevel::Sse2;
-}
-#endif
 
 BlendGroupsFn GroupsFor(KernelLevel level) {
     switch (level) {
@@ -174,12 +129,9 @@ BlendRunFn ActiveBlendRun() {
 }
 
 KernelLevel BestKernelLevel() {
-#if defined(VC15_HAVE_X86_SIMD)
-    static const KernelLevel best = DetectLevel();
-    return best;
-#else
+    if (cpu::Supports(cpu::Level::Avx2)) return KernelLevel::Avx2;
+    if (cpu::Supports(cpu::Level::Sse2)) return KernelLevel::Sse2;
     return KernelLevel::Scalar;
-#endif
 }
 
 KernelLevel ActiveKernelLevel() { return CurrentLevel(); }

@@ -6,14 +6,7 @@
 #include <cstring>
 
 #include "VexaCanvas15.h"
-
-#if VC15_HAVE_X86_SIMD
-#if defined(_MSC_VER)
-#include <intrin.h>
-#else
-#include <cpuid.h>
-#endif
-#endif
+#include "core/cpu.h"
 
 namespace vc15::scalar {
 
@@ -87,43 +80,6 @@ constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,  sse2::Rgb565ToRgb55
 constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565, avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
                                      avx2::Rgb888ToRgb555, avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444};
 
-void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
-#if defined(_MSC_VER)
-    int v[4];
-    __cpuidex(v, static_cast<int>(leaf), static_cast<int>(sub));
-    for (int i = 0; i < 4; ++i) r[i] = static_cast<uint32_t>(v[i]);
-#else
-    __cpuid_count(leaf, sub, r[0], r[1], r[2], r[3]);
-#endif
-}
-
-bool CpuHasSsse3() {
-    uint32_t r[4];
-    Cpuid(1, 0, r);
-    return (r[2] & (1u << 9)) != 0;
-}
-
-// SSE2 is part of every processor the x86 builds target. AVX2 also needs the
-// operating system to save the 256-bit registers (OSXSAVE and XCR0 bits 1-2).
-bool CpuHasAvx2() {
-    uint32_t r[4];
-    Cpuid(0, 0, r);
-    if (r[0] < 7) return false;
-    Cpuid(1, 0, r);
-    const bool osxsave = (r[2] & (1u << 27)) != 0;
-    const bool avx = (r[2] & (1u << 28)) != 0;
-    if (!osxsave || !avx) return false;
-#if defined(_MSC_VER)
-    const uint64_t xcr0 = _xgetbv(0);
-#else
-    uint32_t lo, hi;
-    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
-    const uint64_t xcr0 = (static_cast<uint64_t>(hi) << 32) | lo;
-#endif
-    if ((xcr0 & 6u) != 6u) return false;
-    Cpuid(7, 0, r);
-    return (r[1] & (1u << 5)) != 0;
-}
 #endif
 
 // The table in use; null until the first conversion picks the best level.
@@ -147,15 +103,11 @@ bool ConvertLevelSupported(ConvertLevel level) {
             return true;
 #if VC15_HAVE_X86_SIMD
         case ConvertLevel::Sse2:
-            return true;
-        case ConvertLevel::Ssse3: {
-            static const bool ssse3 = CpuHasSsse3();
-            return ssse3;
-        }
-        case ConvertLevel::Avx2: {
-            static const bool avx2 = CpuHasAvx2();
-            return avx2;
-        }
+            return cpu::Supports(cpu::Level::Sse2);
+        case ConvertLevel::Ssse3:
+            return cpu::Supports(cpu::Level::Ssse3);
+        case ConvertLevel::Avx2:
+            return cpu::Supports(cpu::Level::Avx2);
 #endif
         default:
             return false;

@@ -28,3 +28,13 @@ elseif(NOT VC15_SANITIZE)
                    $<TARGET_FILE:VexaCanvas15> ${VC15_NM})
   set_tests_properties(exports_so PROPERTIES LABELS "exports;static")
 endif()
+
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # Instruction-set baseline of the 32-bit DLL: SSE only in the kernel files,
+  # which run only after the processor check.
+  add_test(NAME isa_baseline
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_isa.py ${vc15_objdump}
+                   "$<TARGET_OBJECTS:vc15_core>"
+           COMMAND_EXPAND_LISTS)
+  set_tests_properties(isa_baseline PROPERTIES LABELS "static")
+endif()

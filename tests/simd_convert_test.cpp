@@ -118,20 +118,6 @@ void CompareInPlace(const Conversion& c, ConvertLevel level, int32_t count, size
     ASSERT_EQ(want, got) << c.name << " " << LevelName(level) << " in place, count " << count << " offset " << offset;
 }
 
-TEST(SimdConvert, SseIsAlwaysThereOnX86) {
-#if VC15_HAVE_X86_SIMD
-    EXPECT_TRUE(vc15::ConvertLevelSupported(ConvertLevel::Sse2));
-    // A processor with AVX2 has SSSE3, so the level below AVX2 is reachable
-    // on every machine that runs the AVX2 tests.
-    if (vc15::ConvertLevelSupported(ConvertLevel::Avx2)) {
-        EXPECT_TRUE(vc15::ConvertLevelSupported(ConvertLevel::Ssse3));
-    }
-    EXPECT_NE(vc15::BestConvertLevel(), ConvertLevel::Scalar);
-#else
-    GTEST_SKIP() << "no x86 SIMD in this build";
-#endif
-}
-
 TEST(SimdConvert, EveryLengthUpTo100MatchesScalar) {
     const auto levels = SimdLevels();
     if (levels.empty()) GTEST_SKIP() << "no SIMD level";

@@ -10,8 +10,11 @@
 //   bottom right  raw images and a sprite crossing every edge of a clip
 //                 rectangle (outlined)
 //
-// Usage: vc15_showcase [output.png]   (default showcase.png)
+// Usage: vc15_showcase [output.png]   (default showcase.png; a name ending in
+// .bmp writes a 24-bit BMP instead, which builds without libpng can write)
+#if VC15_SHOWCASE_PNG
 #include <png.h>
+#endif
 
 #include <cmath>
 #include <cstdio>
@@ -62,11 +65,18 @@ void BuildEmblem(CSpanImage& out, int r, uint16_t c1, uint16_t c2) {
     std::vector<uint16_t> px(static_cast<size_t>(size) * size, kKey);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const double dx = x - r, dy = y - r, d = std::sqrt(dx * dx + dy * dy);
-            const double a = std::atan2(dy, dx);
-            const double star = r * (0.45 + 0.2 * std::cos(5 * a));
-            if (d <= r && d >= r * 0.8) px[static_cast<size_t>(y) * size + x] = c1;
-            if (d <= star) px[static_cast<size_t>(y) * size + x] = c2;
+            // Integer tests, so that every platform's maths library draws the
+            // same emblem. The star's edge is d = r (0.45 + 0.2 cos 5a), with
+            // cos 5a = p / d^5 and p the real part of (dx + i dy)^5; times
+            // 100 d^5: 100 d^6 - 20 r p <= 45 r d^5.
+            const int64_t dx = x - r, dy = y - r, d2 = dx * dx + dy * dy;
+            const int64_t p = dx * dx * dx * dx * dx - 10 * dx * dx * dx * dy * dy + 5 * dx * dy * dy * dy * dy;
+            const int64_t lhs = 100 * d2 * d2 * d2 - 20 * r * p;
+            const int64_t rhs = 45 * r * d2 * d2;
+            const bool inStar =
+                lhs <= 0 || static_cast<double>(lhs) <= static_cast<double>(rhs) * std::sqrt(static_cast<double>(d2));
+            if (d2 <= r * r && 25 * d2 >= 16 * r * r) px[static_cast<size_t>(y) * size + x] = c1;
+            if (inStar) px[static_cast<size_t>(y) * size + x] = c2;
         }
     if (spnBuildFromPixels(&out, px.data(), size, size, size, kKey) != 0) std::exit(1);
 }
@@ -230,6 +240,60 @@ void ClipPanel(ICanvas15* c) {
     SetClip(c, 0, 0, kWidth, kHeight);
 }
 
+// Each 5-bit channel widened to 8 bits (31 -> 255).
+uint8_t Widen(int v) { return static_cast<uint8_t>(v << 3 | v >> 2); }
+
+// The whole frame as a 24-bit bottom-up BMP.
+bool WriteBmp(const char* path, const uint16_t* pixels) {
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    const uint32_t rowBytes = kWidth * 3;  // a multiple of 4 for this width
+    const uint32_t imageBytes = rowBytes * kHeight;
+    uint8_t header[54] = {'B', 'M'};
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    put32(2, 54 + imageBytes);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, kWidth);
+    put32(22, kHeight);
+    header[26] = 1;   // planes
+    header[28] = 24;  // bits per pixel
+    put32(34, imageBytes);
+    bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
+    std::vector<uint8_t> row(rowBytes);
+    for (int y = kHeight - 1; ok && y >= 0; --y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint16_t p = pixels[static_cast<size_t>(y) * kWidth + x];
+            row[x * 3 + 0] = Widen(p & 31);
+            row[x * 3 + 1] = Widen((p >> 5) & 31);
+            row[x * 3 + 2] = Widen((p >> 10) & 31);
+        }
+        ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
+    }
+    return std::fclose(f) == 0 && ok;
+}
+
+// CRC-32 (the zlib polynomial) of the frame's 16-bit pixels in little-endian
+// order: the same number on every build that draws the same frame.
+uint32_t FrameCrc(const uint16_t* pixels) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < static_cast<size_t>(kWidth) * kHeight; ++i) {
+        for (int b = 0; b < 2; ++b) {
+            crc ^= (pixels[i] >> (8 * b)) & 0xFFu;
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+bool EndsWith(const std::string& s, const char* tail) {
+    const std::string t(tail);
+    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
+}
+
+#if VC15_SHOWCASE_PNG
 // Writes the w x h part of the frame whose top-left pixel is (x0, y0).
 bool WritePng(const char* path, const uint16_t* pixels, int x0 = 0, int y0 = 0, int w = kWidth, int h = kHeight) {
     FILE* f = std::fopen(path, "wb");
@@ -250,9 +314,9 @@ bool WritePng(const char* path, const uint16_t* pixels, int x0 = 0, int y0 = 0, 
         for (int x = 0; x < w; ++x) {
             const uint16_t p = pixels[static_cast<size_t>(y0 + y) * kWidth + x0 + x];
             const int r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
-            row[x * 3 + 0] = static_cast<png_byte>(r << 3 | r >> 2);
-            row[x * 3 + 1] = static_cast<png_byte>(g << 3 | g >> 2);
-            row[x * 3 + 2] = static_cast<png_byte>(b << 3 | b >> 2);
+            row[x * 3 + 0] = Widen(r);
+            row[x * 3 + 1] = Widen(g);
+            row[x * 3 + 2] = Widen(b);
         }
         png_write_row(png, row.data());
     }
@@ -260,6 +324,12 @@ bool WritePng(const char* path, const uint16_t* pixels, int x0 = 0, int y0 = 0, 
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0;
 }
+#else
+bool WritePng(const char*, const uint16_t*, int = 0, int = 0, int = kWidth, int = kHeight) {
+    std::fprintf(stderr, "showcase: built without libpng; write a .bmp\n");
+    return false;
+}
+#endif
 
 }  // namespace
 
@@ -291,7 +361,8 @@ int main(int argc, char** argv) {
     SoftEdgePanel(canvas);
     ClipPanel(canvas);
 
-    bool ok = WritePng(path, pixels);
+    std::printf("showcase: frame crc32 %08x\n", static_cast<unsigned>(FrameCrc(pixels)));
+    bool ok = EndsWith(path, ".bmp") ? WriteBmp(path, pixels) : WritePng(path, pixels);
     for (const Panel& panel : kPanels) {
         if (!panelDir) break;
         const std::string panelPath = std::string(panelDir) + "/" + panel.name + ".png";

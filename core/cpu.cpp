@@ -1,0 +1,70 @@
+#include "core/cpu.h"
+
+#include <cstdint>
+
+#if VC15_HAVE_X86_SIMD
+#if defined(_MSC_VER)
+#include <intrin.h>
+#else
+#include <cpuid.h>
+#endif
+#endif
+
+namespace vc15::cpu {
+
+namespace {
+
+#if VC15_HAVE_X86_SIMD
+void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
+#if defined(_MSC_VER)
+    int v[4];
+    __cpuidex(v, static_cast<int>(leaf), static_cast<int>(sub));
+    for (int i = 0; i < 4; ++i) r[i] = static_cast<uint32_t>(v[i]);
+#else
+    __cpuid_count(leaf, sub, r[0], r[1], r[2], r[3]);
+#endif
+}
+
+// XCR0: the register state the operating system saves on a task switch.
+uint64_t SavedRegisterState() {
+#if defined(_MSC_VER)
+    return _xgetbv(0);
+#else
+    uint32_t lo, hi;
+    // xgetbv by its encoding: the baseline i686 assembler flags may not know it.
+    __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(lo), "=d"(hi) : "c"(0));
+    return (static_cast<uint64_t>(hi) << 32) | lo;
+#endif
+}
+
+Level Detect() {
+    uint32_t r[4] = {0, 0, 0, 0};
+    Cpuid(0, 0, r);
+    const uint32_t maxLeaf = r[0];
+    if (maxLeaf < 1) return Level::Scalar;
+    Cpuid(1, 0, r);
+    // On x86_64 SSE2 is architectural, but the bit is checked anyway: the
+    // i686 build runs on processors that have only the 64-bit MMX registers.
+    const bool sse2 = (r[3] >> 26) & 1u;
+    const bool ssse3 = (r[2] >> 9) & 1u;
+    const bool osxsave = (r[2] >> 27) & 1u;
+    const bool avx = (r[2] >> 28) & 1u;
+    if (!sse2) return Level::Scalar;
+    if (!ssse3) return Level::Sse2;
+    if (maxLeaf < 7 || !osxsave || !avx || (SavedRegisterState() & 6u) != 6u) return Level::Ssse3;
+    Cpuid(7, 0, r);
+    const bool avx2 = (r[1] >> 5) & 1u;
+    return avx2 ? Level::Avx2 : Level::Ssse3;
+}
+#else
+Level Detect() { return Level::Scalar; }
+#endif
+
+}  // namespace
+
+Level Detected() {
+    static const Level level = Detect();
+    return level;
+}
+
+}  // namespace vc15::cpu

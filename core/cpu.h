@@ -1,0 +1,16 @@
+// The one processor check: which instruction-set level the kernels may use.
+#pragma once
+
+namespace vc15::cpu {
+
+// Each level includes the ones before it, so a level can be compared with <.
+enum class Level : int { Scalar = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3 };
+
+// The best level that this build compiled, the processor reports and the
+// operating system saves the registers of. Detected once.
+Level Detected();
+
+// True when kernels of `level` may run here.
+inline bool Supports(Level level) { return static_cast<int>(level) <= static_cast<int>(Detected()); }
+
+}  // namespace vc15::cpu
