@@ -32,7 +32,6 @@ inline uint16_t LaneChannel(uint16_t s, uint16_t d, uint16_t L) {
 
 constexpr uint16_t kKey = 0x0040;
 
-
 BlendGroupsFn GroupsFor(KernelLevel level) {
     switch (level) {
 #if defined(VC15_HAVE_X86_SIMD)
