@@ -18,7 +18,12 @@ if(WIN32)
     add_test(NAME vc15_ddraw_display_tests
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_display/run-with-xvfb.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
                      $<TARGET_FILE:vc15_ddraw_display_tests> --gtest_brief=1)
-    set_tests_properties(vc15_ddraw_display_tests PROPERTIES TIMEOUT 300)
+    # The 32-bit DLL's run may be emulated (qemu-user), about four times slower.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      set_tests_properties(vc15_ddraw_display_tests PROPERTIES TIMEOUT 1200)
+    else()
+      set_tests_properties(vc15_ddraw_display_tests PROPERTIES TIMEOUT 300)
+    endif()
   else()
     add_test(NAME vc15_ddraw_display_tests COMMAND vc15_ddraw_display_tests --gtest_brief=1)
   endif()

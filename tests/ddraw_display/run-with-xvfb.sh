@@ -6,8 +6,9 @@
 # When no server can be started the command still runs, with
 # VC15_DISPLAY_UNAVAILABLE set to the reason, so its tests skip with that
 # message. Wine runs in a prefix of its own (VC15_WINEPREFIX with "-display"
-# appended), whose wineserver is stopped at the end, so no Wine process keeps
-# a connection to a server that is gone.
+# and the display number appended, so that runs from two checkouts at once
+# never share one), whose wineservers (64- and 32-bit) are stopped at the
+# end, so no Wine process keeps a connection to a server that is gone.
 set -u
 if [ $# -lt 1 ]; then
     echo "usage: $0 command [args...]" >&2
@@ -16,6 +17,7 @@ fi
 
 base="${VC15_WINEPREFIX:-${HOME:-/tmp}/.cache/vc15-wine}"
 export VC15_WINEPREFIX="${VC15_DISPLAY_WINEPREFIX:-$base-display}"
+cmake_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../cmake" && pwd)"
 
 xvfb_pid=""
 log="$(mktemp "${TMPDIR:-/tmp}/vc15-xvfb.XXXXXX")"
@@ -26,6 +28,14 @@ cleanup() {
             break
         fi
     done
+    # The 32-bit programs' prefix, served by the 32-bit Wine.
+    if [ -d "$VC15_WINEPREFIX-32" ]; then
+        if [ -x /usr/lib/wine/wine ]; then
+            WINEPREFIX="$VC15_WINEPREFIX-32" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+        elif [ -x "$cmake_dir/wine32-chroot.sh" ]; then
+            WINEPREFIX="$VC15_WINEPREFIX-32" "$cmake_dir/wine32-chroot.sh" wineserver -k >/dev/null 2>&1 || true
+        fi
+    fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null
         wait "$xvfb_pid" 2>/dev/null
@@ -52,6 +62,7 @@ else
         if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
             export DISPLAY=":$n"
             export VC15_XVFB_DISPLAY=":$n"
+            [ -z "${VC15_DISPLAY_WINEPREFIX:-}" ] && export VC15_WINEPREFIX="$base-display$n"
             reason=""
             break
         fi
