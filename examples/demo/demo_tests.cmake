@@ -36,5 +36,7 @@ else()
       vc15_demo_test(demo_sdl_${depth} 800x600x${depth} $<TARGET_FILE:vc15_demo> --backend sdl --frames 8
                      --screenshot ${shot}_sdl_${depth}.png)
     endforeach()
+    vc15_demo_test(demo_sdl_fullscreen_16 640x480x16 $<TARGET_FILE:vc15_demo> --backend sdl --frames 8
+                   --mode exclusive --screenshot ${shot}_sdl_fullscreen_16.png)
   endif()
 endif()
