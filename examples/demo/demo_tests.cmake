@@ -5,11 +5,17 @@
 set(vc15_xvfb ${PROJECT_SOURCE_DIR}/tests/ddraw_display/run-with-xvfb.sh)
 set(vc15_skip_without_display [=[[ -z "$VC15_DISPLAY_UNAVAILABLE" ] || { echo "no display: $VC15_DISPLAY_UNAVAILABLE"; exit 77; }; exec "$@"]=])
 
+if(DEFINED ENV{HOME})
+  set(vc15_demo_wineprefix $ENV{HOME}/.cache/vc15-wine-demo)
+else()
+  set(vc15_demo_wineprefix /tmp/.cache/vc15-wine-demo)
+endif()
+
 # vc15_demo_test(name screen command...): the command under Xvfb with that screen.
 function(vc15_demo_test name screen)
   add_test(NAME ${name} COMMAND ${vc15_xvfb} sh -c "${vc15_skip_without_display}" sh ${ARGN})
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 LABELS demo
-                       ENVIRONMENT "VC15_XVFB_SCREEN=${screen};VC15_DISPLAY_WINEPREFIX=$ENV{HOME}/.cache/vc15-wine-demo"
+                       ENVIRONMENT "VC15_XVFB_SCREEN=${screen};VC15_DISPLAY_WINEPREFIX=${vc15_demo_wineprefix}"
                        # One Wine prefix for the demo runs: its server is stopped after each.
                        RESOURCE_LOCK vc15_demo_display)
 endfunction()
