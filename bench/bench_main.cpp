@@ -12,6 +12,7 @@
 #include <ctime>
 #include <map>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "VexaCanvas15.h"
@@ -322,6 +323,63 @@ void BM_CopyToSurface(benchmark::State& state) {
     Report(state, static_cast<double>(kCanvasW) * kCanvasH, kFrameBytes, kL2, false);
 }
 BENCHMARK(BM_CopyToSurface);
+
+// Presenting a whole frame: vcCopyToBuffer into each format at each
+// converter level (one pass, no temporary frame), and vcPresent into a
+// 565 memory surface; the baseline is memcpy of the bytes written, as for
+// BM_CopyToSurface's plain 16-bit copy above.
+constexpr uint32_t kPresentFormats[] = {VC15_FORMAT_RGB555, VC15_FORMAT_RGB565, VC15_FORMAT_XRGB8888,
+                                        VC15_FORMAT_BGR888};
+const char* const kPresentName[] = {"RGB555", "RGB565", "XRGB8888", "BGR888"};
+constexpr int kPresentBytes[] = {2, 2, 4, 3};
+
+void BM_CopyToBuffer(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    const auto cl = static_cast<vc15::ConvertLevel>(state.range(1));
+    if (!vc15::ForceConvertLevelForTesting(cl)) {
+        state.SkipWithError("level not supported");
+        return;
+    }
+    CanvasHolder h;
+    const int32_t pitch = kCanvasW * kPresentBytes[which];
+    Block dst(static_cast<size_t>(pitch) * kCanvasH);
+    for (auto _ : state) {
+        vcCopyToBuffer(h.c, dst.data, pitch, kPresentFormats[which]);
+        benchmark::ClobberMemory();
+    }
+    vc15::ForceConvertLevelForTesting(vc15::BestConvertLevel());
+    Report(state, static_cast<double>(kCanvasW) * kCanvasH, dst.size, kL2, false);
+    static const char* const kCl[] = {"scalar", "sse2", "avx2", "ssse3"};
+    state.SetLabel(std::string(kPresentName[which]) + " " + kCl[state.range(1)]);
+}
+BENCHMARK(BM_CopyToBuffer)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 3, 2}})->ArgNames({"format", "simd"});
+
+// A memory surface that reports 565 on Lock, as a 16-bit screen's do.
+struct Surface565 : vc15test::MemorySurface {
+    Surface565() : MemorySurface(kCanvasW * 2, kCanvasH) {}
+    HRESULT STDMETHODCALLTYPE Lock(RECT* r, DDSURFACEDESC2* d, DWORD f, HANDLE e) override {
+        const HRESULT res = MemorySurface::Lock(r, d, f, e);
+        d->dwWidth = kCanvasW;
+        d->dwHeight = kCanvasH;
+        d->ddpfPixelFormat.dwFlags = DDPF_RGB;
+        d->ddpfPixelFormat.dwRGBBitCount = 16;
+        d->ddpfPixelFormat.dwRBitMask = 0xF800;
+        d->ddpfPixelFormat.dwGBitMask = 0x07E0;
+        d->ddpfPixelFormat.dwBBitMask = 0x001F;
+        return res;
+    }
+};
+
+void BM_Present565(benchmark::State& state) {
+    CanvasHolder h;
+    Surface565 s;
+    for (auto _ : state) {
+        vcPresent(h.c, &s);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<double>(kCanvasW) * kCanvasH, kFrameBytes, kL2, false);
+}
+BENCHMARK(BM_Present565);
 
 // Raw images: 64 x 64 drawn 256 times at the scene's inside positions, and a
 // whole 640 x 480 frame.

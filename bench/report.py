@@ -66,6 +66,11 @@ def describe(name, row):
         return "FillRect 640x480"
     if name.startswith("BM_CopyToSurface"):
         return "CopyToSurface 640x480"
+    if name.startswith("BM_CopyToBuffer"):
+        fmt = ["RGB555", "RGB565", "XRGB8888", "BGR888"][int(parts["format"])]
+        return "vcCopyToBuffer 640x480 %s %s" % (fmt, SIMD[int(parts["simd"])])
+    if name.startswith("BM_Present565"):
+        return "vcPresent 640x480 into 565"
     return name
 
 

@@ -553,6 +553,36 @@ VC15_API const char* VC15_CALL vdxDirectDrawErrorCode(HRESULT code);
 
 } /* extern "C" */
 
+/* ---- Presenting a frame (this library's own additions) --------------------
+ * The canvas keeps RGB555 (FillRect and every blend assume it). CopyToSurface
+ * moves those 16 bits unchanged, which is right for 555 surfaces and hosts
+ * written for the original; these two convert for everything else. Each
+ * 5-bit channel v becomes 8 bits as (v << 3) | (v >> 2) (31 -> 255), the
+ * 5-bit green becomes 6 bits as (g << 1) | (g >> 4) (white stays 0xFFFF);
+ * bit 15 of a canvas pixel is ignored. */
+#define VC15_FORMAT_RGB555 1u   /* 16 bits, a plain copy */
+#define VC15_FORMAT_RGB565 2u   /* 16 bits, green widened */
+#define VC15_FORMAT_XRGB8888 3u /* 32-bit value 0xFFRRGGBB */
+#define VC15_FORMAT_BGR888 4u   /* 3 bytes in memory order blue, green, red */
+
+extern "C" {
+
+/* Writes every canvas row, converted to `format`, to dst: row r starts at
+ * dst + r * pitch. 0; -1 and nothing written for a null canvas or dst, an
+ * unknown format, a pitch smaller than one converted row, or a canvas
+ * without pixels. dst must not overlap the canvas's pixels. */
+VC15_API int32_t VC15_CALL vcCopyToBuffer(ICanvas15* canvas, void* dst, int32_t pitch, uint32_t format);
+
+/* Locks the surface, converts the canvas into it as vcCopyToBuffer does for
+ * the surface's format (read from the locked descriptor: 16-bit 555 or 565,
+ * 24-bit or 32-bit RGB with red mask 0xFF0000), only the rows and columns
+ * both have, and unlocks it. 0; -1 for a null argument, a canvas without
+ * pixels or a failed lock or unlock; -1 with the surface's memory untouched
+ * for a format it cannot write (palettised, other masks). */
+VC15_API int32_t VC15_CALL vcPresent(ICanvas15* canvas, IDirectDrawSurface7* surface);
+
+} /* extern "C" */
+
 /* ---- Layout checks -------------------------------------------------------
  * The records and classes above are shared with the library byte for byte;
  * these fail the host's build if its compiler lays any of them out

@@ -64,21 +64,57 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
                 ((src[0] & 0x0Fu) << 12) | ((src[1] & 0x0Fu) << 8) | ((src[2] & 0x0Fu) << 4) | (src[3] & 0x0Fu));
 }
 
+namespace {
+// The widenings of the presenting conversions, written once for every form.
+constexpr uint32_t Widen5To8(uint32_t v) { return (v << 3) | (v >> 2); }
+constexpr uint32_t Widen5To6(uint32_t v) { return (v << 1) | (v >> 4); }
+}  // namespace
+
+void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t s = Load16(src + i);
+        Store16(dst + i, ((s & 0x7C00u) << 1) | (Widen5To6((s >> 5) & 0x1Fu) << 5) | (s & 0x1Fu));
+    }
+}
+
+void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t s = Load16(src + i);
+        const uint32_t v = 0xFF000000u | (Widen5To8((s >> 10) & 0x1Fu) << 16) | (Widen5To8((s >> 5) & 0x1Fu) << 8) |
+                           Widen5To8(s & 0x1Fu);
+        std::memcpy(dst + i, &v, sizeof v);
+    }
+}
+
+void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count) {
+    for (int32_t i = 0; i < count; ++i, dst += 3) {
+        const uint32_t s = Load16(src + i);
+        dst[0] = static_cast<uint8_t>(Widen5To8(s & 0x1Fu));
+        dst[1] = static_cast<uint8_t>(Widen5To8((s >> 5) & 0x1Fu));
+        dst[2] = static_cast<uint8_t>(Widen5To8((s >> 10) & 0x1Fu));
+    }
+}
+
 }  // namespace vc15::scalar
 
 namespace vc15 {
 
 namespace {
 
-constexpr ConvertTable kScalarTable = {scalar::Rgb555ToRgb565, scalar::Rgb565ToRgb555,     scalar::Rgb888ToRgb565,
-                                       scalar::Rgb888ToRgb555, scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444};
+constexpr ConvertTable kScalarTable = {
+    scalar::Rgb555ToRgb565,     scalar::Rgb565ToRgb555,     scalar::Rgb888ToRgb565,
+    scalar::Rgb888ToRgb555,     scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444,
+    scalar::Rgb555ToRgb565Wide, scalar::Rgb555ToXrgb8888,   scalar::Rgb555ToBgr888};
 #if VC15_HAVE_X86_SIMD
-constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565, sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
-                                     sse2::Rgb888ToRgb555, sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444};
-constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,  sse2::Rgb565ToRgb555,      ssse3::Rgb888ToRgb565,
-                                      ssse3::Rgb888ToRgb555, ssse3::Rgba8888ToArgb1555, ssse3::Rgba8888ToArgb4444};
-constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565, avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
-                                     avx2::Rgb888ToRgb555, avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444};
+constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
+                                     sse2::Rgb888ToRgb555,     sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444,
+                                     sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,   scalar::Rgb555ToBgr888};
+constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,      ssse3::Rgb888ToRgb565,
+                                      ssse3::Rgb888ToRgb555,    ssse3::Rgba8888ToArgb1555, ssse3::Rgba8888ToArgb4444,
+                                      sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,    ssse3::Rgb555ToBgr888};
+constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565,     avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
+                                     avx2::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444,
+                                     avx2::Rgb555ToRgb565Wide, avx2::Rgb555ToXrgb8888,   avx2::Rgb555ToBgr888};
 
 #endif
 
@@ -136,6 +172,8 @@ bool ForceConvertLevelForTesting(ConvertLevel level) {
     g_active.store(&ConvertTableFor(level), std::memory_order_release);
     return true;
 }
+
+const ConvertTable& ActiveConvertTable() { return Active(); }
 
 ConvertLevel ActiveConvertLevel() {
     const ConvertTable* t = &Active();

@@ -14,10 +14,20 @@
     void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count); \
     void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
 
+// Conversions of canvas rows (RGB555) for presenting: each 5-bit channel v is
+// widened to 8 bits as (v << 3) | (v >> 2) and the 5-bit green to 6 bits as
+// (g << 1) | (g >> 4), so 31 becomes full intensity. Bit 15 is ignored. The
+// outputs are wider than the inputs: dst must not overlap src.
+#define VC15_DECLARE_PRESENT_CONVERTERS                                         \
+    void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count); \
+    void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count);   \
+    void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count);
+
 namespace vc15 {
 
 namespace scalar {
 VC15_DECLARE_CONVERTERS
+VC15_DECLARE_PRESENT_CONVERTERS
 }  // namespace scalar
 
 // Every form reads source pixel i before it writes destination pixel i and
@@ -25,15 +35,20 @@ VC15_DECLARE_CONVERTERS
 #if VC15_HAVE_X86_SIMD
 namespace sse2 {
 VC15_DECLARE_CONVERTERS
+void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count);
+void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count);
 }  // namespace sse2
 
 namespace avx2 {
 VC15_DECLARE_CONVERTERS
+VC15_DECLARE_PRESENT_CONVERTERS
 }  // namespace avx2
 
-// Only the conversions with byte sources have an SSSE3 form; its table takes
-// the SSE2 forms for the 16-bit ones.
+// Only the conversions with byte sources or byte outputs have an SSSE3 form
+// (they need its byte shuffle); its table takes the SSE2 forms for the rest,
+// and the SSE2 table the scalar form of Rgb555ToBgr888.
 namespace ssse3 {
+void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count);
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
@@ -47,6 +62,8 @@ enum class ConvertLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Ssse3 = 3 };
 
 using Convert16Fn = void (*)(uint16_t* dst, const uint16_t* src, int32_t count);
 using Convert8Fn = void (*)(uint16_t* dst, const uint8_t* src, int32_t count);
+using Convert555To32Fn = void (*)(uint32_t* dst, const uint16_t* src, int32_t count);
+using Convert555To24Fn = void (*)(uint8_t* dst, const uint16_t* src, int32_t count);
 
 struct ConvertTable {
     Convert16Fn rgb555ToRgb565;
@@ -55,6 +72,9 @@ struct ConvertTable {
     Convert8Fn rgb888ToRgb555;
     Convert8Fn rgba8888ToArgb1555;
     Convert8Fn rgba8888ToArgb4444;
+    Convert16Fn rgb555ToRgb565Wide;
+    Convert555To32Fn rgb555ToXrgb8888;
+    Convert555To24Fn rgb555ToBgr888;
 };
 
 // True when this build has the level and the processor can run it.
@@ -69,5 +89,7 @@ const ConvertTable& ConvertTableFor(ConvertLevel level);
 bool ForceConvertLevelForTesting(ConvertLevel level);
 // The level the exported functions use now.
 ConvertLevel ActiveConvertLevel();
+// The forms the exported functions use now (the best level on first use).
+const ConvertTable& ActiveConvertTable();
 
 }  // namespace vc15

@@ -142,4 +142,71 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
     scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
 }
 
+// ---- Presenting conversions ------------------------------------------------
+
+void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count) {
+    // As in the SSE2 form: red and green move up one bit, green's top bit
+    // (bit 9) is copied into bit 5.
+    const __m256i high = Splat16(0x7FE0), top = Splat16(0x0020), low = Splat16(0x001F);
+    auto widen = [&](__m256i s) {
+        const __m256i moved = _mm256_slli_epi16(_mm256_and_si256(s, high), 1);
+        const __m256i gLow = _mm256_and_si256(_mm256_srli_epi16(s, 4), top);
+        return _mm256_or_si256(_mm256_or_si256(moved, gLow), _mm256_and_si256(s, low));
+    };
+    int32_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        const __m256i a = Load(src + i), b = Load(src + i + 16);
+        Store(dst + i, widen(a));
+        Store(dst + i + 16, widen(b));
+    }
+    for (; i + 16 <= count; i += 16) Store(dst + i, widen(Load(src + i)));
+    scalar::Rgb555ToRgb565Wide(dst + i, src + i, count - i);
+}
+
+namespace {
+
+// Eight RGB555 pixels to 0x00RRGGBB lanes, each channel v widened to
+// (v << 3) | (v >> 2) (the 256-bit form of WidenedRgbLanes in
+// convert_lanes_sse2.h).
+inline __m256i WidenedRgb8(const uint16_t* src) {
+    const __m256i x = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+    const __m256i r = _mm256_slli_epi32(_mm256_and_si256(x, Splat32(0x7C00)), 9);
+    const __m256i g = _mm256_slli_epi32(_mm256_and_si256(x, Splat32(0x03E0)), 6);
+    const __m256i b = _mm256_slli_epi32(_mm256_and_si256(x, Splat32(0x001F)), 3);
+    const __m256i v = _mm256_or_si256(_mm256_or_si256(r, g), b);
+    return _mm256_or_si256(v, _mm256_and_si256(_mm256_srli_epi32(v, 5), Splat32(0x00070707)));
+}
+
+}  // namespace
+
+void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count) {
+    const __m256i opaque = Splat32(0xFF000000u);
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        Store(dst + i, _mm256_or_si256(WidenedRgb8(src + i), opaque));
+        Store(dst + i + 8, _mm256_or_si256(WidenedRgb8(src + i + 8), opaque));
+    }
+    scalar::Rgb555ToXrgb8888(dst + i, src + i, count - i);
+}
+
+// Sixteen pixels per step: four 128-bit halves of four 4-byte pixels, each
+// squeezed to 12 bytes and joined into exactly 48 bytes.
+void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count) {
+#define VC15_X2(...) __VA_ARGS__, __VA_ARGS__
+    const __m256i squeeze = _mm256_setr_epi8(VC15_X2(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+#undef VC15_X2
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m256i a = _mm256_shuffle_epi8(WidenedRgb8(src + i), squeeze);
+        const __m256i b = _mm256_shuffle_epi8(WidenedRgb8(src + i + 8), squeeze);
+        const __m128i p0 = _mm256_castsi256_si128(a), p1 = _mm256_extracti128_si256(a, 1);
+        const __m128i p2 = _mm256_castsi256_si128(b), p3 = _mm256_extracti128_si256(b, 1);
+        auto* d = reinterpret_cast<__m128i*>(dst + 3 * static_cast<intptr_t>(i));
+        _mm_storeu_si128(d, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
+        _mm_storeu_si128(d + 1, _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
+        _mm_storeu_si128(d + 2, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
+    }
+    scalar::Rgb555ToBgr888(dst + 3 * static_cast<intptr_t>(i), src + i, count - i);
+}
+
 }  // namespace vc15::avx2

@@ -5,6 +5,7 @@
 #include <emmintrin.h>
 
 #include "pixel/convert.h"
+#include "pixel/convert_lanes_sse2.h"
 
 namespace vc15::sse2 {
 
@@ -144,6 +145,31 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
         Store(dst + i, _mm_or_si128(_mm_or_si128(top, second), _mm_or_si128(third, fourth)));
     }
     scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
+}
+
+// Presenting conversions. The wide green: ((s & 0x7FE0) << 1) moves red and
+// the five green bits up, and bit 9 (green's top bit) lands in bit 5.
+void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count) {
+    const __m128i high = Splat16(0x7FE0), top = Splat16(0x0020), low = Splat16(0x001F);
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m128i s = Load(src + i);
+        const __m128i moved = _mm_slli_epi16(_mm_and_si128(s, high), 1);
+        const __m128i gLow = _mm_and_si128(_mm_srli_epi16(s, 4), top);
+        Store(dst + i, _mm_or_si128(_mm_or_si128(moved, gLow), _mm_and_si128(s, low)));
+    }
+    scalar::Rgb555ToRgb565Wide(dst + i, src + i, count - i);
+}
+
+void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count) {
+    const __m128i zero = _mm_setzero_si128(), opaque = Splat32(0xFF000000u);
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m128i s = Load(src + i);
+        Store(dst + i, _mm_or_si128(WidenedRgbLanes(_mm_unpacklo_epi16(s, zero)), opaque));
+        Store(dst + i + 4, _mm_or_si128(WidenedRgbLanes(_mm_unpackhi_epi16(s, zero)), opaque));
+    }
+    scalar::Rgb555ToXrgb8888(dst + i, src + i, count - i);
 }
 
 }  // namespace vc15::sse2

@@ -29,6 +29,9 @@ FREE_FUNCTIONS = [
     "vdxCreateOffScreenSurface", "vdxCreateZBuffer", "vdxCreateD3D", "vdxCreateD3DDevice",
     "vdxColorMatch", "vdxSetColorKey", "vdxFillColor",
     "vdxDirectDrawErrorCode",
+] + [
+    # Ours beyond the original list (like imgFreeBMP): presenting frames.
+    "vcCopyToBuffer", "vcPresent",
 ]
 
 INTERFACE_CLASSES = ["IVUnknown", "ICanvas", "ICanvas15", "IVFile32", "IVFont"]

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command (normally: wine-run.sh program.exe ...) with an X server of
-# its own. Picks a free display number, starts Xvfb 640x480x24 on it, runs the
-# command with DISPLAY set and stops the server afterwards.
+# its own. Picks a free display number, starts Xvfb on it (screen
+# VC15_XVFB_SCREEN, default 640x480x24), runs the command with DISPLAY set
+# and stops the server afterwards.
 #
 # When no server can be started the command still runs, with
 # VC15_DISPLAY_UNAVAILABLE set to the reason, so its tests skip with that
@@ -52,7 +53,7 @@ else
     for n in $(seq 90 139); do
         [ -e "/tmp/.X$n-lock" ] && continue
         [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >"$log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${VC15_XVFB_SCREEN:-640x480x24}" -nolisten tcp >"$log" 2>&1 &
         xvfb_pid=$!
         for _ in $(seq 1 50); do
             [ -e "/tmp/.X11-unix/X$n" ] && break

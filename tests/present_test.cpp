@@ -1,0 +1,345 @@
+// Presenting: the three widening converters at every level against the
+// scalar forms over all 65536 inputs and every short length; vcCopyToBuffer
+// for every format, pitch and refusal; vcPresent for every surface format it
+// writes or refuses, clipping both ways, lock and unlock failures, on plain
+// memory surfaces and on DirectDraw's own (the stand-in off Windows).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "ddraw_support.h"
+#include "memory_surface.h"
+#include "pixel/convert.h"
+
+namespace {
+
+using vc15::ConvertLevel;
+using vc15::ConvertTable;
+
+struct Widening {
+    const char* name;
+    uint32_t format;
+    int bytes;  // per output pixel
+    void (*run)(const ConvertTable& t, void* dst, const uint16_t* src, int32_t count);
+};
+
+const Widening kWidenings[] = {
+    {"565", VC15_FORMAT_RGB565, 2,
+     [](const ConvertTable& t, void* d, const uint16_t* s, int32_t n) {
+         t.rgb555ToRgb565Wide(static_cast<uint16_t*>(d), s, n);
+     }},
+    {"XRGB8888", VC15_FORMAT_XRGB8888, 4,
+     [](const ConvertTable& t, void* d, const uint16_t* s, int32_t n) {
+         t.rgb555ToXrgb8888(static_cast<uint32_t*>(d), s, n);
+     }},
+    {"BGR888", VC15_FORMAT_BGR888, 3,
+     [](const ConvertTable& t, void* d, const uint16_t* s, int32_t n) {
+         t.rgb555ToBgr888(static_cast<uint8_t*>(d), s, n);
+     }},
+};
+
+std::vector<ConvertLevel> Levels() {
+    std::vector<ConvertLevel> v;
+    for (ConvertLevel l : {ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2})
+        if (vc15::ConvertLevelSupported(l)) v.push_back(l);
+    return v;
+}
+
+constexpr uint8_t kGuard = 0xA7;
+
+// Output of one form for `count` pixels at byte offset `dstOffset`, with
+// guard bytes around it.
+std::vector<uint8_t> Convert(const Widening& w, ConvertLevel level, const uint16_t* src, int32_t count,
+                             size_t dstOffset) {
+    std::vector<uint8_t> out(static_cast<size_t>(count) * w.bytes + dstOffset + 32, kGuard);
+    w.run(vc15::ConvertTableFor(level), out.data() + dstOffset, src, count);
+    return out;
+}
+
+// The scalar forms against values worked out by hand from the rules: the
+// 5-bit channel v becomes (v << 3) | (v >> 2), green 6 bits (g << 1) | (g >> 4).
+TEST(PresentConvert, ScalarFormsGiveTheWidenedValues) {
+    const struct {
+        uint16_t in;
+        uint16_t rgb565;
+        uint32_t xrgb;
+    } cases[] = {
+        {0x7FFF, 0xFFFF, 0xFFFFFFFF}, {0xFFFF, 0xFFFF, 0xFFFFFFFF},  // bit 15 ignored
+        {0x0000, 0x0000, 0xFF000000}, {0x8000, 0x0000, 0xFF000000}, {0x7C00, 0xF800, 0xFFFF0000},
+        {0x03E0, 0x07E0, 0xFF00FF00}, {0x001F, 0x001F, 0xFF0000FF}, {0x0200, 0x0420, 0xFF008400},  // g = 16
+        {0x01E0, 0x03C0, 0xFF007B00},                                                              // g = 15
+        {0x4210, 0x8430, 0xFF848484},                                                              // 16, 16, 16
+        {0x0421, 0x0841, 0xFF080808},                                                              // 1, 1, 1
+    };
+    const ConvertTable& t = vc15::ConvertTableFor(ConvertLevel::Scalar);
+    for (const auto& c : cases) {
+        uint16_t w = 0;
+        uint32_t x = 0;
+        uint8_t b[3] = {};
+        t.rgb555ToRgb565Wide(&w, &c.in, 1);
+        t.rgb555ToXrgb8888(&x, &c.in, 1);
+        t.rgb555ToBgr888(b, &c.in, 1);
+        EXPECT_EQ(w, c.rgb565) << std::hex << c.in;
+        EXPECT_EQ(x, c.xrgb) << std::hex << c.in;
+        EXPECT_EQ(b[0], x & 0xFF) << std::hex << c.in;
+        EXPECT_EQ(b[1], (x >> 8) & 0xFF) << std::hex << c.in;
+        EXPECT_EQ(b[2], (x >> 16) & 0xFF) << std::hex << c.in;
+    }
+}
+
+TEST(PresentConvert, EveryLevelMatchesScalarOnAllInputsAndLengths) {
+    // All 65536 values, once 16-bit aligned and once at an odd address.
+    std::vector<uint8_t> bytes(2 * 65536 + 1);
+    const auto levels = Levels();
+    if (levels.empty()) GTEST_SKIP() << "no SIMD level in this build";
+    for (size_t off : {0, 1}) {
+        for (uint32_t i = 0; i < 65536; ++i) std::memcpy(bytes.data() + off + 2 * i, &i, 2);
+        const auto* all = reinterpret_cast<const uint16_t*>(bytes.data() + off);
+        for (const Widening& w : kWidenings)
+            for (ConvertLevel level : levels) {
+                ASSERT_EQ(Convert(w, ConvertLevel::Scalar, all, 65536, off), Convert(w, level, all, 65536, off))
+                    << w.name << " level " << static_cast<int>(level) << " offset " << off;
+                // Every short length: the block loops and tails meet, nothing past the end.
+                for (int32_t n = 0; n <= 70; ++n) {
+                    const uint16_t* src = all + (977 * n) % (65536 - 70);
+                    ASSERT_EQ(Convert(w, ConvertLevel::Scalar, src, n, off), Convert(w, level, src, n, off))
+                        << w.name << " level " << static_cast<int>(level) << " count " << n << " offset " << off;
+                }
+            }
+    }
+}
+
+// ---- vcCopyToBuffer --------------------------------------------------------
+
+struct Canvas {
+    ICanvas15* c = CreateInstance();
+    uint16_t* px = nullptr;
+    Canvas(int32_t w, int32_t h, uint32_t seed) {
+        CanvasDesc d{0, w, h};
+        c->Create(&d);
+        c->GetBuffer(&px);
+        std::mt19937 rng(seed);
+        for (int32_t i = 0; i < w * h; ++i) px[i] = static_cast<uint16_t>(rng());  // bit 15 set in half
+    }
+    ~Canvas() { c->Release(); }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+};
+
+int BytesOf(uint32_t format) { return format == VC15_FORMAT_XRGB8888 ? 4 : format == VC15_FORMAT_BGR888 ? 3 : 2; }
+
+// What row y of the canvas must become, first w pixels, by the scalar forms.
+std::vector<uint8_t> ExpectedRow(const Canvas& cv, int32_t canvasWidth, int32_t y, int32_t w, uint32_t format) {
+    std::vector<uint8_t> row(static_cast<size_t>(w) * BytesOf(format) + 32, kGuard);
+    const uint16_t* src = cv.px + static_cast<size_t>(y) * canvasWidth;
+    if (format == VC15_FORMAT_RGB555) {
+        std::memcpy(row.data(), src, static_cast<size_t>(w) * 2);
+    } else {
+        for (const Widening& wd : kWidenings)
+            if (wd.format == format) wd.run(vc15::ConvertTableFor(ConvertLevel::Scalar), row.data(), src, w);
+    }
+    row.resize(static_cast<size_t>(w) * BytesOf(format));
+    return row;
+}
+
+constexpr uint32_t kFormats[] = {VC15_FORMAT_RGB555, VC15_FORMAT_RGB565, VC15_FORMAT_XRGB8888, VC15_FORMAT_BGR888};
+
+TEST(CopyToBuffer, EveryFormatEveryRowWithinItsPitch) {
+    Canvas cv(37, 5, 7);
+    for (uint32_t format : kFormats)
+        for (int32_t slack : {0, 1, 9}) {
+            const int32_t pitch = 37 * BytesOf(format) + slack;
+            std::vector<uint8_t> buf(static_cast<size_t>(pitch) * 5 + 16, kGuard);
+            ASSERT_EQ(vcCopyToBuffer(cv.c, buf.data() + 1, pitch, format), 0);  // odd address
+            ASSERT_EQ(buf[0], kGuard);
+            for (int32_t y = 0; y < 5; ++y) {
+                const uint8_t* row = buf.data() + 1 + static_cast<size_t>(y) * pitch;
+                const auto want = ExpectedRow(cv, 37, y, 37, format);
+                ASSERT_EQ(std::vector<uint8_t>(row, row + want.size()), want) << "format " << format << " row " << y;
+                for (int32_t k = 0; k < slack; ++k) ASSERT_EQ(row[want.size() + k], kGuard) << "slack written";
+            }
+            for (size_t k = 1 + static_cast<size_t>(pitch) * 5; k < buf.size(); ++k) ASSERT_EQ(buf[k], kGuard);
+        }
+}
+
+TEST(CopyToBuffer, RefusesWithoutWriting) {
+    Canvas cv(8, 2, 1);
+    ICanvas15* bare = CreateInstance();  // no pixels
+    std::vector<uint8_t> buf(256, kGuard);
+    const struct {
+        ICanvas15* canvas;
+        void* dst;
+        int32_t pitch;
+        uint32_t format;
+    } cases[] = {
+        {nullptr, buf.data(), 64, VC15_FORMAT_RGB565},
+        {cv.c, nullptr, 64, VC15_FORMAT_RGB565},
+        {cv.c, buf.data(), 64, 0},
+        {cv.c, buf.data(), 64, 5},
+        {cv.c, buf.data(), 64, FORMAT_RGB888},
+        {cv.c, buf.data(), 15, VC15_FORMAT_RGB555},  // one byte short of a row
+        {cv.c, buf.data(), 31, VC15_FORMAT_XRGB8888},
+        {cv.c, buf.data(), 23, VC15_FORMAT_BGR888},
+        {cv.c, buf.data(), -64, VC15_FORMAT_RGB565},
+        {bare, buf.data(), 64, VC15_FORMAT_RGB565},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(vcCopyToBuffer(c.canvas, c.dst, c.pitch, c.format), -1) << c.pitch << " " << c.format;
+        EXPECT_EQ(buf, std::vector<uint8_t>(256, kGuard));
+    }
+    bare->Release();
+}
+
+// ---- vcPresent on memory surfaces ------------------------------------------
+
+DDPIXELFORMAT Palettised8() {
+    DDPIXELFORMAT pf = ddtest::RgbFormat(8, 0, 0, 0);
+    pf.dwFlags |= DDPF_PALETTEINDEXED8;
+    return pf;
+}
+
+// A memory surface that reports a size and pixel format when locked, as
+// DirectDraw's do.
+struct FormattedSurface : vc15test::MemorySurface {
+    FormattedSurface(DWORD w, DWORD h, const DDPIXELFORMAT& pf)
+        : MemorySurface(static_cast<int32_t>(w * ((pf.dwRGBBitCount + 7) / 8) + 6), static_cast<int32_t>(h), kGuard),
+          width(w),
+          height(h),
+          format(pf) {}
+    HRESULT STDMETHODCALLTYPE Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) override {
+        const HRESULT r = MemorySurface::Lock(rect, desc, flags, event);
+        if (r == 0) {
+            desc->dwWidth = width;
+            desc->dwHeight = height;
+            desc->ddpfPixelFormat = format;
+        }
+        return r;
+    }
+    DWORD width, height;
+    DDPIXELFORMAT format;
+};
+
+// Rows and columns the surface and the 37 x 5 canvas both have are the
+// converted canvas; every other byte keeps its guard.
+void ExpectPresented(const Canvas& cv, const uint8_t* mem, LONG pitch, DWORD sw, DWORD sh, size_t total,
+                     uint32_t format) {
+    const int32_t w = std::min<int32_t>(37, static_cast<int32_t>(sw)),
+                  h = std::min<int32_t>(5, static_cast<int32_t>(sh));
+    std::vector<uint8_t> want(total, kGuard);
+    for (int32_t y = 0; y < h; ++y) {
+        const auto row = ExpectedRow(cv, 37, y, w, format);
+        std::memcpy(want.data() + static_cast<size_t>(y) * pitch, row.data(), row.size());
+    }
+    ASSERT_EQ(std::vector<uint8_t>(mem, mem + total), want) << "surface " << sw << " x " << sh << " format " << format;
+}
+
+struct SurfaceFormat {
+    DDPIXELFORMAT pf;
+    uint32_t format;  // 0: refused
+};
+
+std::vector<SurfaceFormat> SurfaceFormats() {
+    DDPIXELFORMAT argb = ddtest::Xrgb8888();
+    argb.dwFlags |= DDPF_ALPHAPIXELS;
+    argb.dwRGBAlphaBitMask = 0xFF000000u;
+    DDPIXELFORMAT noRgbFlag = ddtest::Rgb565();
+    noRgbFlag.dwFlags = 0;
+    return {
+        {ddtest::Rgb555(), VC15_FORMAT_RGB555},
+        {ddtest::Rgb565(), VC15_FORMAT_RGB565},
+        {ddtest::Rgb888(), VC15_FORMAT_BGR888},
+        {ddtest::Xrgb8888(), VC15_FORMAT_XRGB8888},
+        {argb, VC15_FORMAT_XRGB8888},
+        {Palettised8(), 0},
+        {ddtest::RgbFormat(32, 0x0000FF, 0x00FF00, 0xFF0000), 0},  // blue high: not ours
+        {ddtest::RgbFormat(16, 0x0F00, 0x00F0, 0x000F), 0},
+        {ddtest::RgbFormat(24, 0xFF0000, 0x00FF00, 0x0000FF), VC15_FORMAT_BGR888},
+        {noRgbFlag, 0},
+    };
+}
+
+TEST(Present, EveryFormatClippedBothWaysOnMemorySurfaces) {
+    Canvas cv(37, 5, 11);
+    for (const SurfaceFormat& sf : SurfaceFormats())
+        for (auto [sw, sh] : {std::pair<DWORD, DWORD>{37, 5}, {20, 3}, {50, 8}, {36, 9}}) {
+            FormattedSurface s(sw, sh, sf.pf);
+            ASSERT_EQ(vcPresent(cv.c, &s), sf.format ? 0 : -1);
+            EXPECT_EQ(s.locks, 1);
+            EXPECT_EQ(s.unlocks, 1);
+            if (sf.format)
+                ExpectPresented(cv, s.memory.data(), s.pitch, sw, sh, s.memory.size(), sf.format);
+            else
+                EXPECT_EQ(s.memory, std::vector<uint8_t>(s.memory.size(), kGuard)) << "refused format written";
+        }
+}
+
+TEST(Present, LockUnlockAndArgumentFailures) {
+    Canvas cv(37, 5, 3);
+    FormattedSurface lockFails(37, 5, ddtest::Rgb565());
+    lockFails.lockResult = DDERR_SURFACEBUSY;
+    EXPECT_EQ(vcPresent(cv.c, &lockFails), -1);
+    EXPECT_EQ(lockFails.unlocks, 0);  // nothing to unlock
+    EXPECT_EQ(lockFails.memory, std::vector<uint8_t>(lockFails.memory.size(), kGuard));
+
+    FormattedSurface unlockFails(37, 5, ddtest::Rgb565());
+    unlockFails.unlockResult = DDERR_GENERIC;
+    EXPECT_EQ(vcPresent(cv.c, &unlockFails), -1);  // after the frame was written
+    ExpectPresented(cv, unlockFails.memory.data(), unlockFails.pitch, 37, 5, unlockFails.memory.size(),
+                    VC15_FORMAT_RGB565);
+
+    FormattedSurface s(37, 5, ddtest::Rgb565());
+    ICanvas15* bare = CreateInstance();
+    EXPECT_EQ(vcPresent(nullptr, &s), -1);
+    EXPECT_EQ(vcPresent(cv.c, nullptr), -1);
+    EXPECT_EQ(vcPresent(bare, &s), -1);
+    EXPECT_EQ(s.locks, 0);  // refused before locking
+    bare->Release();
+
+    // A descriptor whose pitch cannot hold its own width: nothing written.
+    FormattedSurface narrow(37, 5, ddtest::Xrgb8888());
+    narrow.pitch = 37 * 4 - 1;
+    EXPECT_EQ(vcPresent(cv.c, &narrow), -1);
+    EXPECT_EQ(narrow.unlocks, 1);
+    EXPECT_EQ(narrow.memory, std::vector<uint8_t>(narrow.memory.size(), kGuard));
+}
+
+// ---- vcPresent on DirectDraw surfaces --------------------------------------
+
+// The stand-in's surfaces (off Windows) and the platform's (Wine) describe
+// themselves on Lock the same way: the frame lands converted in each.
+TEST(Present, DirectDrawSurfacesOfEveryFormat) {
+    ddtest::ResetAll();
+    ddtest::Ref<IDirectDraw7> dd;
+    ASSERT_TRUE(ddtest::MakeDirectDraw(dd));
+    Canvas cv(37, 5, 5);
+    int made = 0;
+    for (const SurfaceFormat& sf : SurfaceFormats()) {
+        ddtest::Ref<IDirectDrawSurface7> s;
+        if (ddtest::MakeSurface(dd.get(), 40, 4, sf.pf, s) != 0) continue;  // formats the platform does not make
+        ++made;
+        size_t total = 0;
+        LONG pitch = 0;
+        {
+            ddtest::Locked l(s.get());
+            ASSERT_TRUE(l.ok);
+            pitch = l.desc.lPitch;
+            total = static_cast<size_t>(pitch) * 4;
+            std::memset(l.desc.lpSurface, kGuard, total);
+        }
+        ASSERT_EQ(vcPresent(cv.c, s.get()), sf.format ? 0 : -1) << sf.pf.dwRGBBitCount;
+        ddtest::Locked l(s.get());
+        ASSERT_TRUE(l.ok);
+        const auto* mem = static_cast<const uint8_t*>(l.desc.lpSurface);
+        if (sf.format)
+            ExpectPresented(cv, mem, pitch, 40, 4, total, sf.format);
+        else
+            EXPECT_EQ(std::vector<uint8_t>(mem, mem + total), std::vector<uint8_t>(total, kGuard));
+    }
+    EXPECT_GE(made, 4);  // at least 555, 565, 24 and 32 bits
+}
+
+}  // namespace
