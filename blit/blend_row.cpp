@@ -114,17 +114,29 @@ void BlendRunGenericPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, con
 }  // namespace
 
 BlendRunPreparedFn ActiveBlendRunPrepared() {
+    switch (CurrentLevel()) {
 #if defined(VC15_HAVE_X86_SIMD)
-    if (CurrentLevel() == KernelLevel::Avx2) return &BlendRunAvx2Prepared;
+        case KernelLevel::Avx2:
+            return &BlendRunAvx2Prepared;
+        case KernelLevel::Sse2:
+            return &BlendRunSse2Prepared;
 #endif
-    return &BlendRunGenericPrepared;
+        default:
+            return &BlendRunGenericPrepared;
+    }
 }
 
 BlendRunFn ActiveBlendRun() {
+    switch (CurrentLevel()) {
 #if defined(VC15_HAVE_X86_SIMD)
-    if (CurrentLevel() == KernelLevel::Avx2) return &BlendRunAvx2;
+        case KernelLevel::Avx2:
+            return &BlendRunAvx2;
+        case KernelLevel::Sse2:
+            return &BlendRunSse2;
 #endif
-    return &BlendRunGeneric;
+        default:
+            return &BlendRunGeneric;
+    }
 }
 
 KernelLevel BestKernelLevel() {
@@ -146,14 +158,13 @@ int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uin
     if (L == 0) return 0;
     if (L > 256) L = 256;
     const uint32_t pixels = byteLength >> 1;
-#if defined(VC15_HAVE_X86_SIMD)
     // Runs whose groups and tail make up the whole run (all but lengths of
-    // 2^31 pixels and more) go through one AVX2 routine without a pixel loop.
-    if (CurrentLevel() == KernelLevel::Avx2 && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
-        BlendRunAvx2(dst, src, pixels, L);
+    // 2^31 pixels and more) go through one vector routine without a pixel
+    // loop.
+    if (CurrentLevel() != KernelLevel::Scalar && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
+        ActiveBlendRun()(dst, src, pixels, L);
         return 0;
     }
-#endif
     // Tail first, from the last pixel toward the start.
     const uint32_t tail = pixels & 3u;
     for (uint32_t k = 1; k <= tail; ++k) {
