@@ -16,9 +16,8 @@ void BlendGroupsScalar(uint16_t* dst, const uint16_t* src, size_t groups, uint32
 #if defined(VC15_HAVE_X86_SIMD)
 void BlendGroupsSse2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
 void BlendGroupsAvx2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
-// A whole run of n pixels (groups, then the n % 4 tail pixels) with each
-// instruction set; L is the clamped level, 1..256.
-void BlendRunSse2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
+// A whole run of n pixels (groups, then the n % 4 tail pixels) with AVX2; L is
+// the clamped level, 1..256.
 void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
 #endif
 
@@ -40,7 +39,6 @@ void PrepareBlendRun(BlendRunConsts& k, uint32_t L);
 using BlendRunPreparedFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 BlendRunPreparedFn ActiveBlendRunPrepared();
 #if defined(VC15_HAVE_X86_SIMD)
-void BlendRunSse2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 #endif
 
