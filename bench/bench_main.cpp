@@ -18,8 +18,8 @@
 #include "VexaCanvas15.h"
 #include "bench/scene.h"
 #include "blit/blend_row.h"
-#include "blit/blend_row_internal.h"
 #include "canvas/row_copy.h"
+#include "core/cpu.h"
 #include "pixel/convert.h"
 #include "tests/memory_surface.h"
 
@@ -185,9 +185,9 @@ constexpr int kConvSrcBytes[] = {2, 2, 3, 3, 4, 4};
 
 void BM_Convert(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
-    const auto cl = static_cast<vc15::ConvertLevel>(state.range(1));
+    const auto cl = static_cast<vc15::cpu::Level>(state.range(1));
     const Level level = static_cast<Level>(state.range(2));
-    if (!vc15::ConvertLevelSupported(cl)) {
+    if (!vc15::cpu::Supports(cl)) {
         state.SkipWithError("level not supported");
         return;
     }
@@ -224,18 +224,18 @@ void BM_Convert(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     Report(state, count, dstBytes, level, false);
-    static const char* const kCl[] = {"scalar", "sse2", "avx2", "ssse3"};
+    static const char* const kCl[] = {"scalar", "sse2", "ssse3", "avx2"};
     state.SetLabel(std::string(kConvName[which]) + " " + kCl[state.range(1)] + " " + kLevelName[level]);
 }
-BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 3, 2}, {0, 1, 2}})->ArgNames({"conv", "simd", "level"});
+BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 2, 3}, {0, 1, 2}})->ArgNames({"conv", "simd", "level"});
 
 // ---- Row blend kernel -------------------------------------------------------
 
 void BM_BlendRow(benchmark::State& state) {
-    const auto kl = static_cast<vc15::KernelLevel>(state.range(0));
+    const auto kl = static_cast<vc15::cpu::Level>(state.range(0));
     const Level level = static_cast<Level>(state.range(1));
     const uint32_t alpha = static_cast<uint32_t>(state.range(2));
-    if (!vc15::SetKernelLevelForTesting(kl)) {
+    if (!vc15::cpu::ForceLevelForTesting(kl)) {
         state.SkipWithError("level not supported");
         return;
     }
@@ -251,17 +251,17 @@ void BM_BlendRow(benchmark::State& state) {
                           reinterpret_cast<const uint16_t*>(src.data + off), static_cast<uint32_t>(bytes), alpha);
         benchmark::ClobberMemory();
     }
-    vc15::SetKernelLevelForTesting(vc15::BestKernelLevel());
+    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
     Report(state, bytes / 2.0, bytes, level, false);
-    static const char* const kKl[] = {"scalar", "sse2", "avx2"};
+    static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2"};
     state.SetLabel(std::string(kKl[state.range(0)]) + " " + kLevelName[level] + " level " + std::to_string(alpha));
 }
-BENCHMARK(BM_BlendRow)->ArgsProduct({{0, 1, 2}, {0, 1, 2}, {77, 128}})->ArgNames({"simd", "level", "alpha"});
+BENCHMARK(BM_BlendRow)->ArgsProduct({{0, 1, 3}, {0, 1, 2}, {77, 128}})->ArgNames({"simd", "level", "alpha"});
 
 // Scene-like runs: 11..31 pixels each, one kernel call per run.
 void BM_BlendShortRuns(benchmark::State& state) {
-    const auto kl = static_cast<vc15::KernelLevel>(state.range(0));
-    if (!vc15::SetKernelLevelForTesting(kl)) {
+    const auto kl = static_cast<vc15::cpu::Level>(state.range(0));
+    if (!vc15::cpu::ForceLevelForTesting(kl)) {
         state.SkipWithError("level not supported");
         return;
     }
@@ -279,12 +279,12 @@ void BM_BlendShortRuns(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    vc15::SetKernelLevelForTesting(vc15::BestKernelLevel());
+    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
     Report(state, static_cast<double>(total), total * 2, kL2, false);
-    static const char* const kKl[] = {"scalar", "sse2", "avx2"};
+    static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2"};
     state.SetLabel(kKl[state.range(0)]);
 }
-BENCHMARK(BM_BlendShortRuns)->DenseRange(0, 2)->ArgName("simd");
+BENCHMARK(BM_BlendShortRuns)->Arg(0)->Arg(1)->Arg(3)->ArgName("simd");
 
 // ---- Canvas operations on whole frames ------------------------------------
 

@@ -1,6 +1,5 @@
 #include "blit/blend_row.h"
 
-#include <atomic>
 #include <cstring>
 
 #include "blit/blend_row_internal.h"
@@ -32,29 +31,26 @@ inline uint16_t LaneChannel(uint16_t s, uint16_t d, uint16_t L) {
 
 constexpr uint16_t kKey = 0x0040;
 
-BlendGroupsFn GroupsFor(KernelLevel level) {
+// The level's form: the best of this kernel at or below cpu::Active() (a
+// single relaxed load, so the test hook takes effect at once).
+cpu::Level CurrentLevel() {
+    const cpu::Level level = cpu::Active();
+    return level >= cpu::Level::Avx2   ? cpu::Level::Avx2
+           : level >= cpu::Level::Sse2 ? cpu::Level::Sse2
+                                       : cpu::Level::Scalar;
+}
+
+BlendGroupsFn GroupsFor(cpu::Level level) {
     switch (level) {
 #if defined(VC15_HAVE_X86_SIMD)
-        case KernelLevel::Avx2:
+        case cpu::Level::Avx2:
             return &BlendGroupsAvx2;
-        case KernelLevel::Sse2:
+        case cpu::Level::Sse2:
             return &BlendGroupsSse2;
 #endif
         default:
             return &BlendGroupsScalar;
     }
-}
-
-// Chosen on first use and kept; only the test hook changes it afterwards.
-std::atomic<int> g_level{-1};
-
-KernelLevel CurrentLevel() {
-    int level = g_level.load(std::memory_order_relaxed);
-    if (level < 0) {
-        level = static_cast<int>(BestKernelLevel());
-        g_level.store(level, std::memory_order_relaxed);
-    }
-    return static_cast<KernelLevel>(level);
 }
 
 // Groups of the run: the group loop continues while the remaining length,
@@ -114,31 +110,25 @@ void BlendRunGenericPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, con
 }  // namespace
 
 BlendRunPreparedFn ActiveBlendRunPrepared() {
+    switch (CurrentLevel()) {
 #if defined(VC15_HAVE_X86_SIMD)
-    if (CurrentLevel() == KernelLevel::Avx2) return &BlendRunAvx2Prepared;
+        case cpu::Level::Avx2:
+            return &BlendRunAvx2Prepared;
 #endif
-    return &BlendRunGenericPrepared;
+        default:
+            return &BlendRunGenericPrepared;
+    }
 }
 
 BlendRunFn ActiveBlendRun() {
+    switch (CurrentLevel()) {
 #if defined(VC15_HAVE_X86_SIMD)
-    if (CurrentLevel() == KernelLevel::Avx2) return &BlendRunAvx2;
+        case cpu::Level::Avx2:
+            return &BlendRunAvx2;
 #endif
-    return &BlendRunGeneric;
-}
-
-KernelLevel BestKernelLevel() {
-    if (cpu::Supports(cpu::Level::Avx2)) return KernelLevel::Avx2;
-    if (cpu::Supports(cpu::Level::Sse2)) return KernelLevel::Sse2;
-    return KernelLevel::Scalar;
-}
-
-KernelLevel ActiveKernelLevel() { return CurrentLevel(); }
-
-bool SetKernelLevelForTesting(KernelLevel level) {
-    if (static_cast<int>(level) > static_cast<int>(BestKernelLevel())) return false;
-    g_level.store(static_cast<int>(level), std::memory_order_relaxed);
-    return true;
+        default:
+            return &BlendRunGeneric;
+    }
 }
 
 int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uint32_t level) {
@@ -146,10 +136,13 @@ int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uin
     if (L == 0) return 0;
     if (L > 256) L = 256;
     const uint32_t pixels = byteLength >> 1;
+    const cpu::Level at = CurrentLevel();
 #if defined(VC15_HAVE_X86_SIMD)
     // Runs whose groups and tail make up the whole run (all but lengths of
     // 2^31 pixels and more) go through one AVX2 routine without a pixel loop.
-    if (CurrentLevel() == KernelLevel::Avx2 && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
+    // At SSE2 the same routine measured slower on short runs than the tail
+    // pixels plus the group loop, so that level keeps the latter.
+    if (at == cpu::Level::Avx2 && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
         BlendRunAvx2(dst, src, pixels, L);
         return 0;
     }
@@ -161,7 +154,7 @@ int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uin
         Store(dst + i, BlendPixelValue555(Load(src + i), Load(dst + i), L));
     }
     const size_t groups = GroupCount(byteLength);
-    if (groups) GroupsFor(CurrentLevel())(dst, src, groups, L);
+    if (groups) GroupsFor(at)(dst, src, groups, L);
     return 0;
 }
 

@@ -1,13 +1,12 @@
-// Internals of the row blend kernel: the group routines of each instruction
-// set and the switch that tests use to run every one of them.
+// Internals of the row blend kernel: the group and run routines of each
+// instruction set. Which one runs follows cpu::Active(), so cpu's test hook
+// selects them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace vc15 {
-
-enum class KernelLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
 
 // Blends `groups` groups of four pixels with the lane formula and the key
 // selection. L is the clamped level, 1..256.
@@ -42,13 +41,5 @@ BlendRunPreparedFn ActiveBlendRunPrepared();
 #if defined(VC15_HAVE_X86_SIMD)
 void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 #endif
-
-// The best level this build and processor support.
-KernelLevel BestKernelLevel();
-// The level BlendRow555 uses now.
-KernelLevel ActiveKernelLevel();
-// Test hook: makes BlendRow555 use `level`. False (and nothing changes) when
-// the build or the processor lacks it.
-bool SetKernelLevelForTesting(KernelLevel level);
 
 }  // namespace vc15

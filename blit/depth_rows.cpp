@@ -1,7 +1,7 @@
 #include "blit/depth_rows.h"
 
 #include "blit/blend_row.h"
-#include "blit/blend_row_internal.h"
+#include "core/cpu.h"
 
 namespace vc15 {
 
@@ -54,14 +54,9 @@ constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, 
 
 const DepthRowForms& ActiveDepthRowForms() {
 #if defined(VC15_HAVE_X86_SIMD)
-    switch (ActiveKernelLevel()) {
-        case KernelLevel::Avx2:
-            return kAvx2Forms;
-        case KernelLevel::Sse2:
-            return kSse2Forms;
-        default:
-            break;
-    }
+    const cpu::Level level = cpu::Active();
+    if (level >= cpu::Level::Avx2) return kAvx2Forms;
+    if (level >= cpu::Level::Sse2) return kSse2Forms;
 #endif
     return kScalarForms;
 }

@@ -1,8 +1,7 @@
 // Row operations of the depth effects: the depth-write rule, and the
 // depth-tested copy and blend of a run of sprite pixels. Each has a scalar
-// form (the rules as written) and SSE2 / AVX2 forms with the same results;
-// they follow the level the row blend kernel uses, so its test hook selects
-// these forms too.
+// form (the rules as written) and SSE2 / AVX2 forms with the same results,
+// picked by cpu::Active() like every kernel family.
 #pragma once
 
 #include <cstdint>
@@ -42,8 +41,8 @@ struct DepthRowForms {
 const DepthRowForms& ActiveDepthRowForms();
 
 namespace depth_rows {
-// The forms of each level (internal; tests and benchmarks reach them through
-// the kernel's level hook).
+// The forms of each level (internal; the library reaches them through
+// ActiveDepthRowForms()).
 void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
 void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                 uint32_t bias);

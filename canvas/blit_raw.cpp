@@ -1,9 +1,10 @@
 // Raw images: copied row by row when wholly inside the clip rectangle;
-// otherwise each row is presented as a span (a CSpanNode borrowing the row's
-// pixels) to the same clipped path that span-list sprites take.
+// otherwise each row is presented as a span borrowing the row's pixels to the
+// same clipped path that span-list sprites take. Neither path allocates, so a
+// raw draw never fails.
 #include "canvas/blit_ops.h"
 #include "canvas/blits.h"
-#include "canvas/memory.h"
+#include "canvas/span_walk.h"
 
 namespace vc15 {
 
@@ -21,48 +22,9 @@ bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const CRawImage& image) {
         return true;
     }
 
-    // Crossing path. The wrapper carries the image's box and attr; its spans
-    // stay null, the nodes stand in for the records.
-    CSpanImage* wrapper = NewObject<CSpanImage>();
-    if (!wrapper) return false;
-    wrapper->width = w;
-    wrapper->height = h;
-    wrapper->attr = image.attr;
-
-    const size_t rows = static_cast<size_t>(h);
-    CSpanNode** table = nullptr;
-    if (rows <= SIZE_MAX / sizeof(CSpanNode*)) table = static_cast<CSpanNode**>(MemAlloc(rows * sizeof(CSpanNode*)));
-    size_t made = 0;
-    if (table) {
-        for (; made < rows; ++made) {
-            CSpanNode* node = NewObject<CSpanNode>();
-            if (!node) break;
-            // A node's y is 16-bit like a record's, so rows are numbered
-            // modulo 65536 as a record would number them.
-            node->x = 0;
-            node->y = static_cast<uint16_t>(made);
-            node->count = static_cast<uint32_t>(w);
-            node->pixels = const_cast<uint16_t*>(src) + made * static_cast<size_t>(w);
-            table[made] = node;
-        }
-    }
-
-    const bool complete = table && made == rows;
-    if (complete) {
-        CopyOp op(canvas);
-        WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, wrapper->width, wrapper->height,
-                                         NodeSpans(table, static_cast<uint32_t>(rows)), op);
-    }
-
-    // The pixels are borrowed: detach them so that destroying a node frees
-    // nothing of the image.
-    for (size_t i = 0; i < made; ++i) {
-        table[i]->pixels = nullptr;
-        DeleteObject(table[i]);
-    }
-    DeleteObject(wrapper);
-    MemFree(table);
-    return complete;
+    CopyOp op(canvas);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, w, h, RowSpans(src, w, static_cast<uint32_t>(h)), op);
+    return true;
 }
 
 }  // namespace vc15

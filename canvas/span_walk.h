@@ -189,19 +189,25 @@ private:
     PackedDepthSpans<kFetchAhead> depth_;
 };
 
-// Spans described by CSpanNodes (a table of node pointers in order).
-class NodeSpans {
+// The rows of a raw image as spans: each a whole row at column 0, numbered
+// modulo 65536 as a record's 16-bit y would number it. The pixels are the
+// image's own, borrowed; nothing is allocated.
+class RowSpans {
 public:
-    NodeSpans(CSpanNode* const* nodes, uint32_t n) : nodes_(nodes), n_(n) {}
-    uint32_t Count() const { return n_; }
+    RowSpans(const uint16_t* pixels, int32_t width, uint32_t rows) : pixels_(pixels), width_(width), rows_(rows) {}
+    uint32_t Count() const { return rows_; }
     ColorSpan Next() {
-        const CSpanNode* node = *nodes_++;
-        return ColorSpan{node->x, node->y, node->count, node->pixels};
+        const ColorSpan s{0, row_ & 0xFFFFu, static_cast<uint32_t>(width_),
+                          pixels_ + static_cast<size_t>(row_) * static_cast<size_t>(width_)};
+        ++row_;
+        return s;
     }
 
 private:
-    CSpanNode* const* nodes_;
-    uint32_t n_;
+    const uint16_t* pixels_;
+    int32_t width_;
+    uint32_t rows_;
+    uint32_t row_ = 0;
 };
 
 // ---- The walk --------------------------------------------------------------

@@ -13,4 +13,13 @@ Level Detected();
 // True when kernels of `level` may run here.
 inline bool Supports(Level level) { return static_cast<int>(level) <= static_cast<int>(Detected()); }
 
+// The level every kernel family (row blend, depth rows, converters) uses
+// now, each taking its best form at or below it: Detected() unless the test
+// hook changed it.
+Level Active();
+
+// Test hook: every kernel family uses `level` from now on. False (and
+// nothing changes) when the processor lacks it.
+bool ForceLevelForTesting(Level level);
+
 }  // namespace vc15::cpu

@@ -29,9 +29,9 @@
 #include <vector>
 
 #include "VexaCanvas15.h"
-#include "blit/blend_row_internal.h"
 #include "canvas/canvas.h"
 #include "canvas/memory.h"
+#include "core/cpu.h"
 #include "reference_model.h"
 
 namespace {
@@ -195,9 +195,9 @@ bool Inside(const ClipRect& c, int32_t X, int32_t Y) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider fdp(data, size);
     Rng rng{fdp.ConsumeIntegral<uint64_t>() | 1};
-    const vc15::KernelLevel levels[] = {vc15::KernelLevel::Scalar, vc15::KernelLevel::Sse2, vc15::KernelLevel::Avx2};
-    if (!vc15::SetKernelLevelForTesting(levels[fdp.ConsumeIntegralInRange<int>(0, 2)]))
-        vc15::SetKernelLevelForTesting(vc15::BestKernelLevel());
+    const vc15::cpu::Level levels[] = {vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Avx2};
+    if (!vc15::cpu::ForceLevelForTesting(levels[fdp.ConsumeIntegralInRange<int>(0, 2)]))
+        vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
 
     ICanvas15* canvas = CreateInstance();
     if (!canvas) return 0;

@@ -2,7 +2,6 @@
 // no output lies beyond its input, so dst == src converts in place.
 #include "pixel/convert.h"
 
-#include <atomic>
 #include <cstring>
 
 #include "VexaCanvas15.h"
@@ -118,73 +117,33 @@ constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565,     avx2::Rgb565ToRgb
 
 #endif
 
-// The table in use; null until the first conversion picks the best level.
-// Two threads racing on the first call pick the same table.
-std::atomic<const ConvertTable*> g_active{nullptr};
-
-const ConvertTable& Active() {
-    const ConvertTable* t = g_active.load(std::memory_order_acquire);
-    if (!t) {
-        t = &ConvertTableFor(BestConvertLevel());
-        g_active.store(t, std::memory_order_release);
-    }
-    return *t;
-}
+// The table of the active level: one relaxed load and a compare or two per
+// call, so cpu's test hook switches the exported functions at once.
+const ConvertTable& Active() { return ConvertTableFor(cpu::Active()); }
 
 }  // namespace
 
-bool ConvertLevelSupported(ConvertLevel level) {
-    switch (level) {
-        case ConvertLevel::Scalar:
-            return true;
+const ConvertTable& ConvertTableFor(cpu::Level level) {
 #if VC15_HAVE_X86_SIMD
-        case ConvertLevel::Sse2:
-            return cpu::Supports(cpu::Level::Sse2);
-        case ConvertLevel::Ssse3:
-            return cpu::Supports(cpu::Level::Ssse3);
-        case ConvertLevel::Avx2:
-            return cpu::Supports(cpu::Level::Avx2);
-#endif
-        default:
-            return false;
+    if (cpu::Supports(level)) {
+        switch (level) {
+            case cpu::Level::Avx2:
+                return kAvx2Table;
+            case cpu::Level::Ssse3:
+                return kSsse3Table;
+            case cpu::Level::Sse2:
+                return kSse2Table;
+            default:
+                break;
+        }
     }
-}
-
-ConvertLevel BestConvertLevel() {
-    if (ConvertLevelSupported(ConvertLevel::Avx2)) return ConvertLevel::Avx2;
-    if (ConvertLevelSupported(ConvertLevel::Ssse3)) return ConvertLevel::Ssse3;
-    if (ConvertLevelSupported(ConvertLevel::Sse2)) return ConvertLevel::Sse2;
-    return ConvertLevel::Scalar;
-}
-
-const ConvertTable& ConvertTableFor(ConvertLevel level) {
-    if (!ConvertLevelSupported(level)) return kScalarTable;
-#if VC15_HAVE_X86_SIMD
-    if (level == ConvertLevel::Avx2) return kAvx2Table;
-    if (level == ConvertLevel::Ssse3) return kSsse3Table;
-    if (level == ConvertLevel::Sse2) return kSse2Table;
+#else
+    (void)level;
 #endif
     return kScalarTable;
 }
 
-bool ForceConvertLevelForTesting(ConvertLevel level) {
-    if (!ConvertLevelSupported(level)) return false;
-    g_active.store(&ConvertTableFor(level), std::memory_order_release);
-    return true;
-}
-
 const ConvertTable& ActiveConvertTable() { return Active(); }
-
-ConvertLevel ActiveConvertLevel() {
-    const ConvertTable* t = &Active();
-#if VC15_HAVE_X86_SIMD
-    if (t == &kAvx2Table) return ConvertLevel::Avx2;
-    if (t == &kSsse3Table) return ConvertLevel::Ssse3;
-    if (t == &kSse2Table) return ConvertLevel::Sse2;
-#endif
-    (void)t;
-    return ConvertLevel::Scalar;
-}
 
 }  // namespace vc15
 

@@ -1,9 +1,11 @@
 // Pixel converters: one scalar form per conversion that reads like its rule,
 // SIMD forms with the same results, and the table the exported functions
-// call through (chosen once, from what the processor offers).
+// call through (the one of cpu::Active()).
 #pragma once
 
 #include <cstdint>
+
+#include "core/cpu.h"
 
 // The six conversions, declared once for every level that has all of them.
 #define VC15_DECLARE_CONVERTERS                                                \
@@ -56,10 +58,6 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
 }  // namespace ssse3
 #endif
 
-// The values are stable (benchmarks and tests pass them as numbers), so the
-// later SSSE3 level comes last.
-enum class ConvertLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Ssse3 = 3 };
-
 using Convert16Fn = void (*)(uint16_t* dst, const uint16_t* src, int32_t count);
 using Convert8Fn = void (*)(uint16_t* dst, const uint8_t* src, int32_t count);
 using Convert555To32Fn = void (*)(uint32_t* dst, const uint16_t* src, int32_t count);
@@ -77,19 +75,10 @@ struct ConvertTable {
     Convert555To24Fn rgb555ToBgr888;
 };
 
-// True when this build has the level and the processor can run it.
-bool ConvertLevelSupported(ConvertLevel level);
-// The best supported level.
-ConvertLevel BestConvertLevel();
-// The forms of one level (the scalar table for an unsupported level).
-const ConvertTable& ConvertTableFor(ConvertLevel level);
-
-// Test-only: makes the exported functions use the given level from now on.
-// False (and nothing changed) when the level is not supported.
-bool ForceConvertLevelForTesting(ConvertLevel level);
-// The level the exported functions use now.
-ConvertLevel ActiveConvertLevel();
-// The forms the exported functions use now (the best level on first use).
+// The forms of one level: Ssse3 has its own table, the others theirs; the
+// scalar table for a level the processor lacks.
+const ConvertTable& ConvertTableFor(cpu::Level level);
+// The forms the exported functions use now (those of the active level).
 const ConvertTable& ActiveConvertTable();
 
 }  // namespace vc15

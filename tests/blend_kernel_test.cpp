@@ -7,29 +7,30 @@
 
 #include "blit/blend_row.h"
 #include "blit/blend_row_internal.h"
+#include "core/cpu.h"
 #include "reference_model.h"
 
 namespace {
 
 using vc15::BlendRow555;
-using vc15::KernelLevel;
+using vc15::cpu::Level;
 
-std::vector<KernelLevel> AvailableLevels() {
-    std::vector<KernelLevel> out{KernelLevel::Scalar};
-    if (static_cast<int>(vc15::BestKernelLevel()) >= 1) out.push_back(KernelLevel::Sse2);
-    if (static_cast<int>(vc15::BestKernelLevel()) >= 2) out.push_back(KernelLevel::Avx2);
+std::vector<Level> AvailableLevels() {
+    std::vector<Level> out{Level::Scalar};
+    if (vc15::cpu::Supports(Level::Sse2)) out.push_back(Level::Sse2);
+    if (vc15::cpu::Supports(Level::Avx2)) out.push_back(Level::Avx2);
     return out;
 }
 
 // Runs `body` once for every level the processor has, then restores the best.
 template <class Body>
 void ForEachLevel(Body body) {
-    for (KernelLevel level : AvailableLevels()) {
-        ASSERT_TRUE(vc15::SetKernelLevelForTesting(level));
+    for (Level level : AvailableLevels()) {
+        ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(level));
         SCOPED_TRACE("kernel level " + std::to_string(static_cast<int>(level)));
         body();
     }
-    vc15::SetKernelLevelForTesting(vc15::BestKernelLevel());
+    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
 }
 
 std::vector<uint16_t> Blend(std::vector<uint16_t> dst, const std::vector<uint16_t>& src, uint32_t bytes,
@@ -171,14 +172,25 @@ TEST(BlendKernel, EveryLevelMatchesTheModel) {
     });
 }
 
-TEST(BlendKernel, OnlyTheTestHookChangesTheLevel) {
-    const KernelLevel best = vc15::BestKernelLevel();
-    ASSERT_TRUE(vc15::SetKernelLevelForTesting(KernelLevel::Scalar));
-    EXPECT_EQ(vc15::ActiveKernelLevel(), KernelLevel::Scalar);
-    ASSERT_TRUE(vc15::SetKernelLevelForTesting(best));
-    EXPECT_EQ(vc15::ActiveKernelLevel(), best);
-    if (best != KernelLevel::Avx2) {
-        EXPECT_FALSE(vc15::SetKernelLevelForTesting(KernelLevel::Avx2));
+// The hook caps the kernel: only AVX2 runs the AVX2 run routine, and a level
+// the processor lacks is refused.
+TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
+    const Level best = vc15::cpu::Detected();
+    ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(Level::Scalar));
+    EXPECT_EQ(vc15::cpu::Active(), Level::Scalar);
+#if defined(VC15_HAVE_X86_SIMD)
+    EXPECT_NE(vc15::ActiveBlendRun(), &vc15::BlendRunAvx2);
+    if (vc15::cpu::ForceLevelForTesting(Level::Ssse3)) {
+        EXPECT_NE(vc15::ActiveBlendRun(), &vc15::BlendRunAvx2);
+    }
+    if (vc15::cpu::ForceLevelForTesting(Level::Avx2)) {
+        EXPECT_EQ(vc15::ActiveBlendRun(), &vc15::BlendRunAvx2);
+    }
+#endif
+    ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
+    EXPECT_EQ(vc15::cpu::Active(), best);
+    if (best != Level::Avx2) {
+        EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(Level::Avx2));
     }
 }
 

@@ -21,15 +21,15 @@ namespace {
 // it, then restores the level that was active.
 template <class Body>
 void AtEveryLevel(Body body) {
-    const vc15::ConvertLevel before = vc15::ActiveConvertLevel();
-    for (vc15::ConvertLevel l :
-         {vc15::ConvertLevel::Scalar, vc15::ConvertLevel::Sse2, vc15::ConvertLevel::Ssse3, vc15::ConvertLevel::Avx2}) {
-        if (!vc15::ForceConvertLevelForTesting(l)) continue;
+    const vc15::cpu::Level before = vc15::cpu::Active();
+    for (vc15::cpu::Level l :
+         {vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Ssse3, vc15::cpu::Level::Avx2}) {
+        if (!vc15::cpu::ForceLevelForTesting(l)) continue;
         SCOPED_TRACE(testing::Message() << "level " << static_cast<int>(l));
         body();
         if (testing::Test::HasFatalFailure()) break;
     }
-    vc15::ForceConvertLevelForTesting(before);
+    vc15::cpu::ForceLevelForTesting(before);
 }
 
 // References written from the field layouts, not from the shift formulas.

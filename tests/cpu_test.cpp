@@ -7,12 +7,21 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "blit/blend_row_internal.h"
+#include "blit/depth_rows.h"
 #include "pixel/convert.h"
 
 namespace {
 
 using vc15::cpu::Level;
+
+decltype(vc15::DepthRowForms::write) DepthWriteOf(Level level) {
+#if defined(VC15_HAVE_X86_SIMD)
+    if (level == Level::Avx2) return vc15::depth_rows::WriteAvx2;
+    if (level == Level::Sse2) return vc15::depth_rows::WriteSse2;
+#endif
+    (void)level;
+    return vc15::depth_rows::WriteScalar;
+}
 
 #if VC15_HAVE_X86_SIMD && (defined(__GNUC__) || defined(__clang__))
 Level CompilerView() {
@@ -28,15 +37,10 @@ TEST(Cpu, DetectedLevelIsTheOneTheCompilerRuntimeSees) { EXPECT_EQ(vc15::cpu::De
 
 TEST(Cpu, EveryKernelFamilyStartsAtTheDetectedLevel) {
     const Level level = vc15::cpu::Detected();
-    const vc15::KernelLevel blend = level >= Level::Avx2   ? vc15::KernelLevel::Avx2
-                                    : level >= Level::Sse2 ? vc15::KernelLevel::Sse2
-                                                           : vc15::KernelLevel::Scalar;
-    EXPECT_EQ(vc15::BestKernelLevel(), blend);
-    const vc15::ConvertLevel convert = level >= Level::Avx2    ? vc15::ConvertLevel::Avx2
-                                       : level >= Level::Ssse3 ? vc15::ConvertLevel::Ssse3
-                                       : level >= Level::Sse2  ? vc15::ConvertLevel::Sse2
-                                                               : vc15::ConvertLevel::Scalar;
-    EXPECT_EQ(vc15::BestConvertLevel(), convert);
+    EXPECT_EQ(vc15::cpu::Active(), level);
+    // Each family's forms are those of the best level it has at or below it.
+    const Level rows = level >= Level::Avx2 ? Level::Avx2 : level >= Level::Sse2 ? Level::Sse2 : Level::Scalar;
+    EXPECT_EQ(vc15::ActiveDepthRowForms().write, DepthWriteOf(rows));
 
     // The suite's run on an emulated processor without SSE2 names the level
     // it expects, so that a run which had SSE2 after all fails instead of
@@ -45,6 +49,22 @@ TEST(Cpu, EveryKernelFamilyStartsAtTheDetectedLevel) {
         ASSERT_EQ(std::strcmp(expect, "scalar"), 0) << "unknown expected level " << expect;
         EXPECT_EQ(level, Level::Scalar);
     }
+}
+
+// One hook moves every family: forced to a level, the depth rows take that
+// level's forms (SSE2 for SSSE3). The converters' and the blend kernel's own
+// tests check the same hook on theirs.
+TEST(Cpu, TheHookMovesEveryFamily) {
+    const Level best = vc15::cpu::Detected();
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2}) {
+        if (!vc15::cpu::ForceLevelForTesting(level)) {
+            EXPECT_FALSE(vc15::cpu::Supports(level));
+            continue;
+        }
+        EXPECT_EQ(vc15::cpu::Active(), level);
+        EXPECT_EQ(vc15::ActiveDepthRowForms().write, DepthWriteOf(level == Level::Ssse3 ? Level::Sse2 : level));
+    }
+    ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "blit/blend_row_internal.h"
 #include "canvas/draw.h"
+#include "core/cpu.h"
 #include "draw_test_support.h"
 #include "reference_model.h"
 
@@ -143,12 +143,12 @@ int32_t RandomPosition(Rng& r, int32_t lo, int32_t hi, int32_t size, bool inside
     }
 }
 
-class DrawDifferential : public ::testing::TestWithParam<vc15::KernelLevel> {
+class DrawDifferential : public ::testing::TestWithParam<vc15::cpu::Level> {
 protected:
     void SetUp() override {
-        if (!vc15::SetKernelLevelForTesting(GetParam())) GTEST_SKIP() << "kernel level not available here";
+        if (!vc15::cpu::ForceLevelForTesting(GetParam())) GTEST_SKIP() << "kernel level not available here";
     }
-    void TearDown() override { vc15::SetKernelLevelForTesting(vc15::BestKernelLevel()); }
+    void TearDown() override { vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected()); }
 };
 
 std::string Describe(int32_t x, int32_t y, const CImage* image, const DrawEffect* e) {
@@ -311,12 +311,12 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, DrawDifferential,
-                         ::testing::Values(vc15::KernelLevel::Scalar, vc15::KernelLevel::Sse2, vc15::KernelLevel::Avx2),
-                         [](const ::testing::TestParamInfo<vc15::KernelLevel>& info) {
+                         ::testing::Values(vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Avx2),
+                         [](const ::testing::TestParamInfo<vc15::cpu::Level>& info) {
                              switch (info.param) {
-                                 case vc15::KernelLevel::Scalar:
+                                 case vc15::cpu::Level::Scalar:
                                      return std::string("Scalar");
-                                 case vc15::KernelLevel::Sse2:
+                                 case vc15::cpu::Level::Sse2:
                                      return std::string("Sse2");
                                  default:
                                      return std::string("Avx2");

@@ -13,11 +13,12 @@
 
 #include "ddraw_support.h"
 #include "memory_surface.h"
+#include "core/cpu.h"
 #include "pixel/convert.h"
 
 namespace {
 
-using vc15::ConvertLevel;
+using ConvertLevel = vc15::cpu::Level;
 using vc15::ConvertTable;
 
 struct Widening {
@@ -45,7 +46,7 @@ const Widening kWidenings[] = {
 std::vector<ConvertLevel> Levels() {
     std::vector<ConvertLevel> v;
     for (ConvertLevel l : {ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2})
-        if (vc15::ConvertLevelSupported(l)) v.push_back(l);
+        if (vc15::cpu::Supports(l)) v.push_back(l);
     return v;
 }
 

@@ -14,8 +14,8 @@
 
 namespace {
 
-using vc15::ConvertLevel;
 using vc15::ConvertTable;
+using vc15::cpu::Level;
 
 struct Conversion {
     const char* name;
@@ -51,22 +51,22 @@ const Conversion kConversions[] = {
      }},
 };
 
-std::vector<ConvertLevel> SimdLevels() {
-    std::vector<ConvertLevel> levels;
-    for (ConvertLevel l : {ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2})
-        if (vc15::ConvertLevelSupported(l)) levels.push_back(l);
+std::vector<Level> SimdLevels() {
+    std::vector<Level> levels;
+    for (Level l : {Level::Sse2, Level::Ssse3, Level::Avx2})
+        if (vc15::cpu::Supports(l)) levels.push_back(l);
     return levels;
 }
 
-const char* LevelName(ConvertLevel l) {
+const char* LevelName(Level l) {
     switch (l) {
-        case ConvertLevel::Scalar:
+        case Level::Scalar:
             return "scalar";
-        case ConvertLevel::Sse2:
+        case Level::Sse2:
             return "sse2";
-        case ConvertLevel::Avx2:
+        case Level::Avx2:
             return "avx2";
-        case ConvertLevel::Ssse3:
+        case Level::Ssse3:
             return "ssse3";
     }
     return "?";
@@ -86,7 +86,7 @@ constexpr uint16_t kGuard = 0xA5C3;
 // Converts count pixels at src + srcOffset into dst + dstOffset with one
 // level and with the scalar forms; outputs and the guards around them must
 // match, and the source must be untouched.
-void CompareSeparate(const Conversion& c, ConvertLevel level, int32_t count, size_t srcOffset, size_t dstOffset,
+void CompareSeparate(const Conversion& c, Level level, int32_t count, size_t srcOffset, size_t dstOffset,
                      uint32_t seed) {
     const size_t srcBytes = static_cast<size_t>(count) * c.srcBytes;
     std::vector<uint8_t> src = RandomBytes(srcBytes + srcOffset + 64, seed);
@@ -95,7 +95,7 @@ void CompareSeparate(const Conversion& c, ConvertLevel level, int32_t count, siz
     std::vector<uint16_t> got = want;
     // Byte offsets into uint16_t storage give odd addresses for 16-bit sources
     // too; the converters read 16-bit pixels without alignment.
-    c.run(vc15::ConvertTableFor(ConvertLevel::Scalar), want.data() + dstOffset, src.data() + srcOffset, count);
+    c.run(vc15::ConvertTableFor(Level::Scalar), want.data() + dstOffset, src.data() + srcOffset, count);
     c.run(vc15::ConvertTableFor(level), got.data() + dstOffset, src.data() + srcOffset, count);
     ASSERT_EQ(want, got) << c.name << " " << LevelName(level) << " count " << count << " src+" << srcOffset << " dst+"
                          << dstOffset;
@@ -104,7 +104,7 @@ void CompareSeparate(const Conversion& c, ConvertLevel level, int32_t count, siz
 
 // dst == src: the scalar form and the level must leave the same bytes in the
 // whole buffer (the part past the outputs keeps the unread source tail).
-void CompareInPlace(const Conversion& c, ConvertLevel level, int32_t count, size_t offset, uint32_t seed) {
+void CompareInPlace(const Conversion& c, Level level, int32_t count, size_t offset, uint32_t seed) {
     const size_t bytes = static_cast<size_t>(count) * c.srcBytes + offset + 32;
     // uint16_t storage so that even offsets give 16-bit aligned pixels.
     std::vector<uint16_t> want(bytes / 2 + 1);
@@ -113,7 +113,7 @@ void CompareInPlace(const Conversion& c, ConvertLevel level, int32_t count, size
     std::vector<uint16_t> got = want;
     auto* w = reinterpret_cast<uint8_t*>(want.data()) + offset;
     auto* g = reinterpret_cast<uint8_t*>(got.data()) + offset;
-    c.run(vc15::ConvertTableFor(ConvertLevel::Scalar), reinterpret_cast<uint16_t*>(w), w, count);
+    c.run(vc15::ConvertTableFor(Level::Scalar), reinterpret_cast<uint16_t*>(w), w, count);
     c.run(vc15::ConvertTableFor(level), reinterpret_cast<uint16_t*>(g), g, count);
     ASSERT_EQ(want, got) << c.name << " " << LevelName(level) << " in place, count " << count << " offset " << offset;
 }
@@ -122,7 +122,7 @@ TEST(SimdConvert, EveryLengthUpTo100MatchesScalar) {
     const auto levels = SimdLevels();
     if (levels.empty()) GTEST_SKIP() << "no SIMD level";
     for (const Conversion& c : kConversions)
-        for (ConvertLevel level : levels)
+        for (Level level : levels)
             for (int32_t n = 0; n <= 100; ++n) CompareSeparate(c, level, n, 0, 0, 1000u + static_cast<uint32_t>(n));
 }
 
@@ -130,7 +130,7 @@ TEST(SimdConvert, UnalignedPointersMatchScalar) {
     const auto levels = SimdLevels();
     if (levels.empty()) GTEST_SKIP() << "no SIMD level";
     for (const Conversion& c : kConversions)
-        for (ConvertLevel level : levels)
+        for (Level level : levels)
             for (size_t so = 0; so < 8; ++so)
                 for (size_t dOff = 0; dOff < 4; ++dOff)
                     for (int32_t n : {1, 7, 8, 15, 16, 17, 31, 33, 63, 64, 65, 77})
@@ -141,7 +141,7 @@ TEST(SimdConvert, LongRunsMatchScalar) {
     const auto levels = SimdLevels();
     if (levels.empty()) GTEST_SKIP() << "no SIMD level";
     for (const Conversion& c : kConversions)
-        for (ConvertLevel level : levels)
+        for (Level level : levels)
             for (int32_t n : {1000, 4096, 4099, 65536 + 13, 640 * 480})
                 CompareSeparate(c, level, n, 1, 1, static_cast<uint32_t>(n));
 }
@@ -150,7 +150,7 @@ TEST(SimdConvert, InPlaceMatchesScalar) {
     const auto levels = SimdLevels();
     if (levels.empty()) GTEST_SKIP() << "no SIMD level";
     for (const Conversion& c : kConversions)
-        for (ConvertLevel level : levels) {
+        for (Level level : levels) {
             for (int32_t n = 0; n <= 100; ++n) CompareInPlace(c, level, n, 0, 50u + static_cast<uint32_t>(n));
             for (int32_t n : {1000, 4099, 100003}) {
                 CompareInPlace(c, level, n, 0, static_cast<uint32_t>(n));
@@ -165,11 +165,11 @@ TEST(SimdConvert, AllSourceValuesMatchScalar) {
     const auto levels = SimdLevels();
     std::vector<uint16_t> all(65536);
     for (uint32_t v = 0; v < 65536; ++v) all[v] = static_cast<uint16_t>(v);
-    for (ConvertLevel level : levels) {
+    for (Level level : levels) {
         for (int which = 0; which < 2; ++which) {
             std::vector<uint16_t> want(65536), got(65536);
             const Conversion& c = kConversions[which];
-            c.run(vc15::ConvertTableFor(ConvertLevel::Scalar), want.data(), all.data(), 65536);
+            c.run(vc15::ConvertTableFor(Level::Scalar), want.data(), all.data(), 65536);
             c.run(vc15::ConvertTableFor(level), got.data(), all.data(), 65536);
             ASSERT_EQ(want, got) << c.name << " " << LevelName(level);
         }
@@ -180,7 +180,7 @@ TEST(SimdConvert, AllSourceValuesMatchScalar) {
             for (int32_t i = 0; i < n; ++i)
                 src[static_cast<size_t>(i) * c.srcBytes + i % c.srcBytes] = uint8_t(i / c.srcBytes);
             std::vector<uint16_t> want(static_cast<size_t>(n)), got(static_cast<size_t>(n));
-            c.run(vc15::ConvertTableFor(ConvertLevel::Scalar), want.data(), src.data(), n);
+            c.run(vc15::ConvertTableFor(Level::Scalar), want.data(), src.data(), n);
             c.run(vc15::ConvertTableFor(level), got.data(), src.data(), n);
             ASSERT_EQ(want, got) << c.name << " " << LevelName(level);
         }
@@ -188,15 +188,15 @@ TEST(SimdConvert, AllSourceValuesMatchScalar) {
 }
 
 TEST(SimdConvert, HookSwitchesTheExportedFunctions) {
-    const ConvertLevel before = vc15::ActiveConvertLevel();
-    EXPECT_EQ(before, vc15::BestConvertLevel());
-    for (ConvertLevel level : {ConvertLevel::Scalar, ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2}) {
-        if (!vc15::ConvertLevelSupported(level)) {
-            EXPECT_FALSE(vc15::ForceConvertLevelForTesting(level));
+    const Level before = vc15::cpu::Active();
+    EXPECT_EQ(before, vc15::cpu::Detected());
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2}) {
+        if (!vc15::cpu::Supports(level)) {
+            EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(level));
             continue;
         }
-        ASSERT_TRUE(vc15::ForceConvertLevelForTesting(level));
-        EXPECT_EQ(vc15::ActiveConvertLevel(), level);
+        ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(level));
+        EXPECT_EQ(vc15::cpu::Active(), level);
         // The exported functions give the documented values at every level,
         // on a run long enough for the vector loops.
         std::vector<uint8_t> rgb(3 * 40), rgba(4 * 40);
@@ -216,7 +216,7 @@ TEST(SimdConvert, HookSwitchesTheExportedFunctions) {
         RGB565_RGB555(untouched.data(), px.data(), -5);
         EXPECT_EQ(untouched, std::vector<uint16_t>(40, 0x1111));
     }
-    ASSERT_TRUE(vc15::ForceConvertLevelForTesting(before));
+    ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(before));
 }
 
 }  // namespace

@@ -12,29 +12,28 @@
 #include <string>
 #include <vector>
 
-#include "blit/blend_row_internal.h"
 #include "blit/depth_rows.h"
 #include "canvas/draw.h"
+#include "core/cpu.h"
 #include "draw_test_support.h"
 #include "reference_model.h"
 
 namespace {
 
-using vc15::KernelLevel;
+using vc15::cpu::Level;
 namespace dr = vc15::depth_rows;
 
 struct FusedForm {
     const char* name;
     decltype(&dr::WriteCopyScalar) writeCopy;
-    KernelLevel level;
+    Level level;
 };
 
 std::vector<FusedForm> Forms() {
-    std::vector<FusedForm> f{{"scalar", dr::WriteCopyScalar, KernelLevel::Scalar}};
+    std::vector<FusedForm> f{{"scalar", dr::WriteCopyScalar, Level::Scalar}};
 #if defined(VC15_HAVE_X86_SIMD)
-    if (static_cast<int>(vc15::BestKernelLevel()) >= static_cast<int>(KernelLevel::Sse2))
-        f.push_back({"sse2", dr::WriteCopySse2, KernelLevel::Sse2});
-    if (vc15::BestKernelLevel() == KernelLevel::Avx2) f.push_back({"avx2", dr::WriteCopyAvx2, KernelLevel::Avx2});
+    if (vc15::cpu::Supports(Level::Sse2)) f.push_back({"sse2", dr::WriteCopySse2, Level::Sse2});
+    if (vc15::cpu::Supports(Level::Avx2)) f.push_back({"avx2", dr::WriteCopyAvx2, Level::Avx2});
 #endif
     return f;
 }
@@ -134,12 +133,12 @@ std::unique_ptr<Sprite> OrderedSprite(std::mt19937& rng, int variant) {
     return s;
 }
 
-class SimdDepthFusedDraw : public ::testing::TestWithParam<KernelLevel> {
+class SimdDepthFusedDraw : public ::testing::TestWithParam<Level> {
 protected:
     void SetUp() override {
-        if (!vc15::SetKernelLevelForTesting(GetParam())) GTEST_SKIP() << "kernel level not available here";
+        if (!vc15::cpu::ForceLevelForTesting(GetParam())) GTEST_SKIP() << "kernel level not available here";
     }
-    void TearDown() override { vc15::SetKernelLevelForTesting(vc15::BestKernelLevel()); }
+    void TearDown() override { vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected()); }
 };
 
 TEST_P(SimdDepthFusedDraw, MatchesTheReferenceModel) {
@@ -189,13 +188,12 @@ TEST_P(SimdDepthFusedDraw, MatchesTheReferenceModel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, SimdDepthFusedDraw,
-                         ::testing::Values(KernelLevel::Scalar, KernelLevel::Sse2, KernelLevel::Avx2),
-                         [](const ::testing::TestParamInfo<KernelLevel>& info) {
+INSTANTIATE_TEST_SUITE_P(Levels, SimdDepthFusedDraw, ::testing::Values(Level::Scalar, Level::Sse2, Level::Avx2),
+                         [](const ::testing::TestParamInfo<Level>& info) {
                              switch (info.param) {
-                                 case KernelLevel::Scalar:
+                                 case Level::Scalar:
                                      return std::string("scalar");
-                                 case KernelLevel::Sse2:
+                                 case Level::Sse2:
                                      return std::string("sse2");
                                  default:
                                      return std::string("avx2");

@@ -1,18 +1,18 @@
 // Differential tests of the depth rows: the SSE2 and AVX2 forms against the
 // scalar rules, bit for bit, over all short lengths, long runs, every bias
-// class and unaligned pointers; and the dispatch through the kernel's hook.
+// class and unaligned pointers; and the dispatch through the cpu level hook.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 #include <vector>
 
-#include "blit/blend_row_internal.h"
 #include "blit/depth_rows.h"
+#include "core/cpu.h"
 
 namespace {
 
-using vc15::KernelLevel;
+using vc15::cpu::Level;
 namespace dr = vc15::depth_rows;
 
 struct Forms {
@@ -20,16 +20,16 @@ struct Forms {
     decltype(&dr::WriteScalar) write;
     decltype(&dr::CopyScalar) copy;
     decltype(&dr::BlendScalar) blend;
-    KernelLevel level;
+    Level level;
 };
 
 std::vector<Forms> SimdForms() {
     std::vector<Forms> f;
 #if defined(VC15_HAVE_X86_SIMD)
-    if (static_cast<int>(vc15::BestKernelLevel()) >= static_cast<int>(KernelLevel::Sse2))
-        f.push_back({"sse2", dr::WriteSse2, dr::CopySse2, dr::BlendSse2, KernelLevel::Sse2});
-    if (vc15::BestKernelLevel() == KernelLevel::Avx2)
-        f.push_back({"avx2", dr::WriteAvx2, dr::CopyAvx2, dr::BlendAvx2, KernelLevel::Avx2});
+    if (vc15::cpu::Supports(Level::Sse2))
+        f.push_back({"sse2", dr::WriteSse2, dr::CopySse2, dr::BlendSse2, Level::Sse2});
+    if (vc15::cpu::Supports(Level::Avx2))
+        f.push_back({"avx2", dr::WriteAvx2, dr::CopyAvx2, dr::BlendAvx2, Level::Avx2});
 #endif
     return f;
 }
@@ -108,11 +108,11 @@ TEST(SimdDepthRows, LongRunsMatchScalar) {
             }
 }
 
-TEST(SimdDepthRows, DispatchFollowsTheKernelLevel) {
-    const KernelLevel before = vc15::ActiveKernelLevel();
+TEST(SimdDepthRows, DispatchFollowsTheCpuLevel) {
+    const Level before = vc15::cpu::Active();
     std::mt19937 rng(3);
-    for (KernelLevel level : {KernelLevel::Scalar, KernelLevel::Sse2, KernelLevel::Avx2}) {
-        if (!vc15::SetKernelLevelForTesting(level)) continue;
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2}) {
+        if (!vc15::cpu::ForceLevelForTesting(level)) continue;
         const Case base = MakeCase(100, rng);
         Case want = base, got = base;
         dr::BlendScalar(want.dst.data(), want.plane.data(), want.src.data(), want.samples.data(), 100, 5, 77);
@@ -125,7 +125,7 @@ TEST(SimdDepthRows, DispatchFollowsTheKernelLevel) {
         vc15::DepthWriteRow(got.plane.data(), got.samples.data(), 100, 5);
         EXPECT_EQ(want.plane, got.plane);
     }
-    vc15::SetKernelLevelForTesting(before);
+    vc15::cpu::ForceLevelForTesting(before);
 }
 
 }  // namespace

@@ -1,0 +1,313 @@
+// The vector kernels of the blits, written once over the operations of
+// blit/simd.h and instantiated by each level's file with its own structs:
+// the row blend (groups of four pixels with the lane formula and its key,
+// and whole runs with an overlapping last window) and the depth rows (write,
+// copy, write-copy, blend). Each kernel takes its structs widest first; a
+// run too short for one width goes to the next, and below the narrowest to
+// the scalar forms. The scalar forms stay the plain reading of each rule and
+// are what the tests compare these with.
+//
+// Included only by the per-level files, after their simd_<level>.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "blit/blend_row_internal.h"
+#include "blit/depth_rows.h"
+#include "blit/simd.h"
+
+namespace vc15::kernels {
+
+// ---- Row blend ------------------------------------------------------------
+
+template <class O>
+struct BlendLanes {
+    using V = typename O::V;
+    V red, green, blue, bias, level, quarter, level64;
+
+    explicit BlendLanes(uint32_t L)
+        : red(O::Set(0x7c00)),
+          green(O::Set(0x03e0)),
+          blue(O::Set(0x001f)),
+          bias(O::Set(0x0040)),
+          level(O::Set(static_cast<short>(L))),
+          quarter(O::Set(static_cast<short>(L >> 2))),
+          level64(O::Mul(bias, level)) {}
+    // From constants prepared once per draw: loads instead of broadcasts.
+    explicit BlendLanes(const BlendRunConsts& k)
+        : red(O::Load(k.red)),
+          green(O::Load(k.green)),
+          blue(O::Load(k.blue)),
+          bias(O::Load(k.bias)),
+          level(O::Load(k.level)),
+          quarter(O::Load(k.quarter)),
+          level64(O::Mul(bias, level)) {}
+
+    // The lane formula on one channel: ((s + 64) -sat d) * L, logical >> 8,
+    // + d - L/4.
+    V LaneChannel(V s, V d) const {
+        const V t = O::template Shr<8>(O::Mul(O::SubSat(O::Add(s, bias), d), level));
+        return O::Sub(O::Add(t, d), quarter);
+    }
+    // The per-pixel formula on one channel: d + (((s - d) * L) >> 8),
+    // arithmetic; |s - d| * L fits 16 signed bits.
+    V PixelChannel(V s, V d) const { return O::Add(d, O::template Sar<8>(O::Mul(O::Sub(s, d), level))); }
+
+    // Splits s and d into channels, applies ch to each pair and packs the
+    // results.
+    template <class Channel>
+    V PerChannel(V s, V d, const Channel& ch) const {
+        const V r = ch(O::template Shr<10>(O::And(s, red)), O::template Shr<10>(O::And(d, red)));
+        const V g = ch(O::template Shr<5>(O::And(s, green)), O::template Shr<5>(O::And(d, green)));
+        const V b = ch(O::And(s, blue), O::And(d, blue));
+        return O::Or(O::Or(O::template Shl<10>(r), O::template Shl<5>(g)), b);
+    }
+
+    // The per-pixel formula on every lane.
+    V Pixels(V s, V d) const {
+        return PerChannel(s, d, [this](V sc, V dc) { return PixelChannel(sc, dc); });
+    }
+
+    // Groups: the lane formula, and the destination kept where the source is
+    // the key value.
+    V Groups(V s, V d) const {
+        const V out = PerChannel(s, d, [this](V sc, V dc) { return LaneChannel(sc, dc); });
+        return O::Pick(out, d, O::Eq(s, bias));
+    }
+
+    // Last window of a run: lanes under `tail` take the per-pixel formula,
+    // the others the group form. Computed from the destination as it was
+    // before the run, like every other step, so lanes an earlier step also
+    // does get the same value from both.
+    // Both formulas share one product per channel: (s - d) * L for the
+    // per-pixel one, and plus 64 * L it is the lane formula's (s + 64 - d) * L
+    // (at most 24,320, exact in 16 bits); the key applies to group lanes only.
+    V Last(V s, V d, V tail) const {
+        const V out = PerChannel(s, d, [this, tail](V sc, V dc) {
+            const V prod = O::Mul(O::Sub(sc, dc), level);
+            const V pixel = O::Add(dc, O::template Sar<8>(prod));
+            const V lane = O::Sub(O::Add(O::template Shr<8>(O::Add(prod, level64)), dc), quarter);
+            return O::Pick(lane, pixel, tail);
+        });
+        return O::Pick(out, d, O::AndNot(tail, O::Eq(s, bias)));
+    }
+};
+
+// `groups` groups of four pixels at the clamped level L (1..256), as many as
+// fit in steps of the widest struct, the rest with the narrower ones.
+template <class O, class... Narrower>
+void BlendGroups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) {
+    constexpr size_t kStep = O::kLanes / 4;
+    const BlendLanes<O> k(L);
+    for (; groups >= kStep; groups -= kStep, dst += O::kLanes, src += O::kLanes)
+        O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
+    if constexpr (sizeof...(Narrower) > 0) {
+        if (groups) BlendGroups<Narrower...>(dst, src, groups, L);
+    }
+}
+
+// -1 in the 16-bit lanes j >= W - r of a W-lane window (kLastLanes + 16 - W + r).
+alignas(32) inline constexpr int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+                                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+// A whole run of n pixels: the groups with the lane formula and the key, a
+// step of the widest struct that fits at a time, and the last step as a
+// window ending exactly at the end of the run that computes both formulas
+// and takes, lane by lane, the lane formula (a group) or the per-pixel
+// formula (the tail), so short runs need no pixel-by-pixel code.
+// The last window, overlapping the steps before it, is computed before any
+// store of the run: a load overlapping a store just made would wait for that
+// store to reach the cache, which made every short run pay.
+// Inlined into each entry point, so a sprite run costs one call.
+template <class O, class... Narrower, class Make>
+VC15_ALWAYS_INLINE void BlendRunFrom(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L, const Make& make) {
+    constexpr uint32_t W = O::kLanes;
+    if (n >= W) {
+        const BlendLanes<O> k = make(O{});
+        const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
+        const uint32_t w = n - W;
+        const auto last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLastLanes + 16 - W + (n - groupEnd)));
+        // The first step is always groups; more steps only for runs of two
+        // steps and longer, so common sprite runs take no loop. Long runs
+        // (only ever at the widest struct) hand their whole steps to the
+        // group loop, which streams from memory about twice as fast.
+        uint32_t i = W;
+        if (n >= 256) {
+            i = groupEnd & ~(W - 1);
+            BlendGroups<O, Narrower...>(dst, src, i / 4u, L);
+        } else {
+            O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
+            for (; i + W <= groupEnd; i += W) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
+        }
+        if (i < n) O::Store(dst + w, last);  // fewer than W pixels not done yet
+    } else if constexpr (sizeof...(Narrower) > 0) {
+        BlendRunFrom<Narrower...>(dst, src, n, L, make);
+    } else if (n) {
+        // Tail only: nothing may be read beyond the run.
+        const BlendLanes<O> k = make(O{});
+        uint16_t s[W] = {}, d[W] = {};
+        for (uint32_t j = 0; j < n; ++j) s[j] = src[j], d[j] = dst[j];
+        O::Store(d, k.Pixels(O::Load(s), O::Load(d)));
+        for (uint32_t j = 0; j < n; ++j) dst[j] = d[j];
+    }
+}
+
+template <class... O>
+void BlendRun(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+    BlendRunFrom<O...>(dst, src, n, L, [L](auto o) { return BlendLanes<decltype(o)>(L); });
+}
+
+template <class... O>
+void BlendRunPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+    BlendRunFrom<O...>(dst, src, n, k.L, [&k](auto o) { return BlendLanes<decltype(o)>(k); });
+}
+
+// ---- Depth rows -------------------------------------------------------------
+// Every pixel of a step is stored, the failing ones with their old value.
+
+// 0xFF in each byte where v + bias <= plane (unsigned, no wrap): v <= plane -
+// bias with the difference taken only when plane >= bias.
+template <class B>
+VC15_ALWAYS_INLINE typename B::V PassMask(typename B::V v, typename B::V plane, typename B::V bias) {
+    const typename B::V fits = B::EqU8(B::MinU8(v, B::SubsU8(plane, bias)), v);
+    const typename B::V reach = B::EqU8(B::MaxU8(plane, bias), plane);
+    return B::And(fits, reach);
+}
+
+// A run of n >= W elements in windows of W: whole windows from the start and
+// a last one ending at the end of the run, overlapping the one before. Every
+// window's result depends only on the memory as it was before the run, so
+// the last window is computed first, before any store: a load overlapping a
+// store just made would wait for that store to reach the cache.
+template <uint32_t W, class Compute, class Put>
+VC15_ALWAYS_INLINE void Windows(uint32_t n, const Compute& compute, const Put& put) {
+    const auto last = compute(n - W);
+    uint32_t i = 0;
+    for (; i + W <= n; i += W) put(i, compute(i));
+    if (i < n) put(n - W, last);
+}
+
+// The first of the structs (widest first) whose window fits n elements gets
+// body(struct{}); when none does, small() runs.
+template <class S, class... Narrower, class Body, class Small>
+VC15_ALWAYS_INLINE void Widest(uint32_t n, const Body& body, const Small& small) {
+    if (n >= S::kWindow) {
+        body(S{});
+    } else if constexpr (sizeof...(Narrower) > 0) {
+        Widest<Narrower...>(n, body, small);
+    } else {
+        small();
+    }
+}
+
+// The plane alone: bytes, a window per register.
+template <class B>
+struct PlaneStep {
+    using Bytes = B;
+    static constexpr uint32_t kWindow = B::kBytes;
+};
+
+// Pixels with their samples: a window of as many samples as Bytes holds, its
+// pass mask widened to the pixels of Pixels.
+template <class B, class P>
+struct PixelStep {
+    static_assert(B::kBytes == P::kLanes, "one sample per pixel");
+    using Bytes = B;
+    using Pixels = P;
+    static constexpr uint32_t kWindow = P::kLanes;
+};
+
+// plane = min(plane, sample + bias); a sum above 255 saturates to 255, which
+// never lowers a plane value.
+template <class... S>
+void DepthWrite(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+    if (bias > 255) bias = 255;  // any sum above 255 is rejected anyway
+    Widest<S...>(
+        n,
+        [&](auto step) {
+            using B = typename decltype(step)::Bytes;
+            const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
+            Windows<B::kBytes>(
+                n, [&](uint32_t i) { return B::MinU8(B::Load(plane + i), B::AddsU8(B::Load(samples + i), b)); },
+                [&](uint32_t i, typename B::V v) { B::Store(plane + i, v); });
+        },
+        [&] { depth_rows::WriteScalar(plane, samples, n, bias); });
+}
+
+template <class... S>
+void DepthCopy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+               uint32_t bias) {
+    if (bias > 255) return;  // nothing can pass
+    Widest<S...>(
+        n,
+        [&](auto step) {
+            using B = typename decltype(step)::Bytes;
+            using P = typename decltype(step)::Pixels;
+            const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
+            Windows<P::kLanes>(
+                n,
+                [&](uint32_t i) {
+                    const typename P::V pass = P::WidenBytes(PassMask<B>(B::Load(samples + i), B::Load(plane + i), b));
+                    return P::Pick(P::Load(dst + i), P::Load(src + i), pass);
+                },
+                [&](uint32_t i, const typename P::V& v) { P::Store(dst + i, v); });
+        },
+        [&] { depth_rows::CopyScalar(dst, plane, src, samples, n, bias); });
+}
+
+// The plane takes min(plane, sample + bias), saturated at 255 (which never
+// lowers it); the pixels pass where the sum fits under the old value.
+template <class... S>
+void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                    uint32_t bias) {
+    if (bias > 255) return;  // no sum fits: the plane stays, nothing passes
+    Widest<S...>(
+        n,
+        [&](auto step) {
+            using B = typename decltype(step)::Bytes;
+            using P = typename decltype(step)::Pixels;
+            const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
+            struct Out {
+                typename B::V plane;
+                typename P::V pixels;
+            };
+            Windows<P::kLanes>(
+                n,
+                [&](uint32_t i) {
+                    const typename B::V p = B::Load(plane + i), v = B::Load(samples + i);
+                    const typename P::V pass = P::WidenBytes(PassMask<B>(v, p, b));
+                    return Out{B::MinU8(p, B::AddsU8(v, b)), P::Pick(P::Load(dst + i), P::Load(src + i), pass)};
+                },
+                [&](uint32_t i, const Out& o) {
+                    B::Store(plane + i, o.plane);
+                    P::Store(dst + i, o.pixels);
+                });
+        },
+        [&] { depth_rows::WriteCopyScalar(dst, plane, src, samples, n, bias); });
+}
+
+template <class... S>
+void DepthBlend(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                uint32_t bias, uint32_t L) {
+    if (bias > 255) return;
+    Widest<S...>(
+        n,
+        [&](auto step) {
+            using B = typename decltype(step)::Bytes;
+            using P = typename decltype(step)::Pixels;
+            const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
+            const BlendLanes<P> k(L);
+            Windows<P::kLanes>(
+                n,
+                [&](uint32_t i) {
+                    const typename P::V pass = P::WidenBytes(PassMask<B>(B::Load(samples + i), B::Load(plane + i), b));
+                    const typename P::V d = P::Load(dst + i);
+                    return P::Pick(d, k.Pixels(P::Load(src + i), d), pass);
+                },
+                [&](uint32_t i, const typename P::V& v) { P::Store(dst + i, v); });
+        },
+        [&] { depth_rows::BlendScalar(dst, plane, src, samples, n, bias, L); });
+}
+
+}  // namespace vc15::kernels
