@@ -11,9 +11,9 @@
 #include <random>
 #include <vector>
 
+#include "core/cpu.h"
 #include "ddraw_support.h"
 #include "memory_surface.h"
-#include "core/cpu.h"
 #include "pixel/convert.h"
 
 namespace {
