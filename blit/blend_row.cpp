@@ -120,17 +120,6 @@ BlendRunPreparedFn ActiveBlendRunPrepared() {
     }
 }
 
-BlendRunFn ActiveBlendRun() {
-    switch (CurrentLevel()) {
-#if defined(VC15_HAVE_X86_SIMD)
-        case cpu::Level::Avx2:
-            return &BlendRunAvx2;
-#endif
-        default:
-            return &BlendRunGeneric;
-    }
-}
-
 int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uint32_t level) {
     uint32_t L = level & 0xffffu;
     if (L == 0) return 0;

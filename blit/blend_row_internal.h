@@ -21,12 +21,6 @@ void BlendGroupsAvx2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t
 void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
 #endif
 
-// A whole run of n < 2^30 pixels (groups, then the n % 4 tail pixels) at the
-// clamped level L (1..256), by the active level's forms. Blits that call the
-// kernel once per sprite run fetch this once per draw.
-using BlendRunFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
-BlendRunFn ActiveBlendRun();
-
 // The kernel's lane constants for one clamped level L (1..256), laid out for
 // vector loads, so that a blit calling the kernel for every sprite run builds
 // them once per draw instead of once per run.
@@ -35,7 +29,9 @@ struct alignas(32) BlendRunConsts {
     uint32_t L;
 };
 void PrepareBlendRun(BlendRunConsts& k, uint32_t L);
-// ActiveBlendRun's routine with prepared constants.
+// A whole run of n < 2^30 pixels (groups, then the n % 4 tail pixels) with
+// prepared constants, by the active level's forms. Blits that call the kernel
+// once per sprite run fetch this once per draw.
 using BlendRunPreparedFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 BlendRunPreparedFn ActiveBlendRunPrepared();
 #if defined(VC15_HAVE_X86_SIMD)

@@ -70,11 +70,6 @@ void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, cons
     ActiveDepthRowForms().copy(dst, plane, src, samples, n, bias);
 }
 
-void DepthWriteCopyRow(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                       uint32_t bias) {
-    ActiveDepthRowForms().writeCopy(dst, plane, src, samples, n, bias);
-}
-
 void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                    uint32_t bias, uint32_t L) {
     ActiveDepthRowForms().blend(dst, plane, src, samples, n, bias, L);

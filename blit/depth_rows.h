@@ -20,13 +20,6 @@ void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, cons
 void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                    uint32_t bias, uint32_t L);
 
-// The write and the copy of one run in one pass: plane[i] is lowered to
-// samples[i] + bias and dst[i] = src[i] where that sum is not above plane[i]
-// (the same pixels pass as after DepthWriteRow, since each pixel's test reads
-// only its own plane byte).
-void DepthWriteCopyRow(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                       uint32_t bias);
-
 // The rows of one level; the depth blits fetch the active forms once per draw
 // instead of once per run.
 struct DepthRowForms {
@@ -35,6 +28,8 @@ struct DepthRowForms {
                  uint32_t bias);
     void (*blend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                   uint32_t bias, uint32_t L);
+    // The write and the copy of one run in one pass (the same pixels pass as
+    // after the write alone: each pixel's test reads only its own plane byte).
     void (*writeCopy)(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                       uint32_t bias);
 };

@@ -179,12 +179,12 @@ TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(Level::Scalar));
     EXPECT_EQ(vc15::cpu::Active(), Level::Scalar);
 #if defined(VC15_HAVE_X86_SIMD)
-    EXPECT_NE(vc15::ActiveBlendRun(), &vc15::BlendRunAvx2);
+    EXPECT_NE(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
     if (vc15::cpu::ForceLevelForTesting(Level::Ssse3)) {
-        EXPECT_NE(vc15::ActiveBlendRun(), &vc15::BlendRunAvx2);
+        EXPECT_NE(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
     }
     if (vc15::cpu::ForceLevelForTesting(Level::Avx2)) {
-        EXPECT_EQ(vc15::ActiveBlendRun(), &vc15::BlendRunAvx2);
+        EXPECT_EQ(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
     }
 #endif
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
