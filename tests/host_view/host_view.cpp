@@ -91,6 +91,8 @@ struct FakeSurface {
     uint32_t descSize;
     bool lockRectWasNull;
     bool unlockRectWasNull;
+    uint32_t width;  // in pixels, as the descriptor reports it
+    uint32_t rows;
 };
 
 HRESULT HV_COM FakeLock(FakeSurface* self, void* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) {
@@ -99,8 +101,18 @@ HRESULT HV_COM FakeLock(FakeSurface* self, void* rect, DDSURFACEDESC2* desc, DWO
     self->descSize = desc->dwSize;
     self->lockRectWasNull = rect == nullptr && event == nullptr;
     if (self->lockResult != 0) return self->lockResult;
+    // Described as DirectDraw's Lock describes a 16-bit RGB555 surface.
+    desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;
+    desc->dwWidth = self->width;
+    desc->dwHeight = self->rows;
     desc->lpSurface = self->memory;
     desc->lPitch = self->pitch;
+    desc->ddpfPixelFormat.dwSize = sizeof desc->ddpfPixelFormat;
+    desc->ddpfPixelFormat.dwFlags = DDPF_RGB;
+    desc->ddpfPixelFormat.dwRGBBitCount = 16;
+    desc->ddpfPixelFormat.dwRBitMask = 0x7C00;
+    desc->ddpfPixelFormat.dwGBitMask = 0x03E0;
+    desc->ddpfPixelFormat.dwBBitMask = 0x001F;
     return 0;
 }
 
@@ -262,7 +274,7 @@ void TestSurfaceOperations(void* c) {
     const int32_t pitch = W * 2 + 10;
     static uint8_t memory[(37 * 2 + 10) * 23];
     std::memset(memory, 0xAB, sizeof memory);
-    FakeSurface surface{table.slots, memory, pitch, 0, 0, 0, 0, 0, 0, 0, false, false};
+    FakeSurface surface{table.slots, memory, pitch, 0, 0, 0, 0, 0, 0, 0, false, false, W, H};
     CHECK(CopyToSurface(c, &surface) == 0);
     CHECK(surface.locks == 1);
     CHECK(surface.unlocks == 1);
@@ -284,13 +296,14 @@ void TestSurfaceOperations(void* c) {
     CHECK(wrong == 0);
 
     // A failed Lock: -1 and no Unlock. A failed Unlock: -1 after the copy.
-    FakeSurface locked{table.slots, memory, pitch, static_cast<int32_t>(0x887601C2u), 0, 0, 0, 0, 0, 0, false, false};
+    FakeSurface locked{table.slots, memory, pitch, static_cast<int32_t>(0x887601C2u), 0, 0, 0, 0, 0, 0, false,
+                       false,       W,      H};
     CHECK(CopyToSurface(c, &locked) == -1);
     CHECK(locked.locks == 1);
     CHECK(locked.unlocks == 0);
     std::memset(memory, 0, sizeof memory);
-    FakeSurface unlockFails{table.slots, memory, pitch, 0,    static_cast<int32_t>(0x887601C2u), 0, 0, 0,
-                            0,           0,      false, false};
+    FakeSurface unlockFails{table.slots, memory, pitch, 0, static_cast<int32_t>(0x887601C2u), 0, 0, 0, 0, 0,
+                            false,       false,  W,     H};
     CHECK(CopyToSurface(c, &unlockFails) == -1);
     CHECK(unlockFails.unlocks == 1);
     uint16_t first;
