@@ -101,6 +101,13 @@
 
 #define CANVAS_DEPTHPLANE 0x10u
 
+/* Canvas size limit: each side at most VC15_MAX_CANVAS_SIDE pixels and the
+ * pixel buffer (2 bytes a pixel) at most VC15_MAX_CANVAS_BYTES. Create beyond
+ * it behaves as when the memory cannot be had; the depth plane (1 byte a
+ * pixel) follows the canvas. */
+#define VC15_MAX_CANVAS_SIDE 32767
+#define VC15_MAX_CANVAS_BYTES 0x40000000u /* 1 GiB */
+
 #define IMAGE_DRAWABLE 0x10000000u
 #define IMAGE_SPANLIST 0x10000002u
 #define IMAGE_RAW16 0x10000004u
@@ -521,6 +528,22 @@ VC15_API void VC15_CALL RGBA8888_ARGB4444(uint16_t* dst, const uint8_t* src, int
 VC15_API bool VC15_CALL imgLoadBMP(const char* filename, ImgData* record);
 /* Frees record->pixels (null allowed) and sets it to null. */
 VC15_API void VC15_CALL imgFreeBMP(ImgData* record);
+
+/* Sprite validation, for hosts that load span data from files or other
+ * untrusted sources; Draw itself checks no record (see the guide).
+ * spnValidate: 0 when `image` is a span-list image (kind IMAGE_SPANLIST, box
+ * not negative) whose spanCount records all fit in the first `bytes` bytes
+ * of `spans` and lie inside its box (x + count <= width, y < height); -1
+ * otherwise, or for a null image. Reads only; `spans` may be null with no
+ * records.
+ * spnValidateDepth: 0 when both images pass that check (16-bit pixels in
+ * `colorBytes`, 8-bit samples in `depthBytes`) and the depth image pairs with
+ * its sprite: the same box and record count, and each record with the
+ * sprite's x, y and count, as spnBuildDepthFromPixels makes it; -1 otherwise
+ * or for a null image. */
+VC15_API int32_t VC15_CALL spnValidate(const CSpanImage* image, size_t bytes);
+VC15_API int32_t VC15_CALL spnValidateDepth(const CSpanImage* color, size_t colorBytes, const CSpanImage* depth,
+                                            size_t depthBytes);
 
 /* DirectDraw enumeration into host-owned lists: 0, or -1 when the platform's
  * enumeration call failed. */
