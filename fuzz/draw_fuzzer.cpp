@@ -254,10 +254,11 @@ void CopyIntoSurface(FuzzedDataProvider& fdp, ICanvas15* canvas, const uint16_t*
     const int32_t reported = fdp.ConsumeIntegralInRange<int>(0, 7) == 0 ? widthPx + 40 : widthPx;
     vc15test::MemorySurface s(pitch, rows, 0xEE, reported, bits);
     const int32_t got = canvas->CopyToSurface(&s);
-    const bool copies = pixels && bits == 16;
+    // A surface without memory (here: of no size) gets nothing either.
+    const bool copies = pixels && bits == 16 && s.memory.data() != nullptr;
     if (got != (copies ? 0 : -1)) Fail("CopyToSurface result", step);
     if (s.unlocks != s.locks) Fail("CopyToSurface left the surface locked", step);
-    const int32_t cols = std::min({cw, widthPx, reported}), copiedRows = std::min(ch, rows);
+    const int32_t cols = std::min({cw, pitch / 2, reported}), copiedRows = std::min(ch, rows);
     for (int32_t y = 0; y < rows; ++y)
         for (int32_t b = 0; b < pitch; ++b) {
             const bool copied = copies && y < copiedRows && b < 2 * cols;

@@ -410,8 +410,8 @@ public:
  *   while DirectDraw's 16-bit display surfaces are often RGB565 (green mask
  *   0x07E0); convert such frames with RGB555_RGB565 yourself. -1 for: a null
  *   surface or a canvas without pixels (no Lock); a failed Lock (no Unlock);
- *   a surface whose pixels are not 16 bits wide (nothing written, unlocked);
- *   a failed Unlock (after the copy).
+ *   a surface whose pixels are not 16 bits wide or that gives no memory
+ *   pointer (nothing written, unlocked); a failed Unlock (after the copy).
  * GetWidth / GetHeight: the size (0 before Create or without pixels). */
 class VC15_API ICanvas : public IVUnknown {
 public:

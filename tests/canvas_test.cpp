@@ -78,6 +78,9 @@ TEST(CanvasObject, ConcurrentAddRefReleaseKeepsExactCount) {
             for (int i = 0; i < kPairs; ++i) {
                 c->AddRef();
                 c->Release();
+                void* again = nullptr;  // QueryInterface takes its reference the same way
+                if (i % 8 == 0 && c->QueryInterface(VC15_IID_CANVAS, &again) == 0)
+                    static_cast<ICanvas15*>(again)->Release();
             }
         });
     for (auto& t : threads) t.join();
