@@ -12,6 +12,7 @@
 //
 //   file                                      result  record     pixels
 //   ----------------------------------------  ------  ---------  ----------------
+//   null file name or record (not opened)     false   untouched  nothing made
 //   can't be opened: missing, no access, a    false   untouched  nothing made
 //     directory; on POSIX also a device or
 //     pipe (only regular files are read)
