@@ -9,6 +9,7 @@
 // the 32-bit sizes.
 #include <cstring>
 
+#include "ddraw/node_view.h"
 #include "ddraw/platform.h"
 
 using namespace vc15;
@@ -30,8 +31,8 @@ constexpr DWORD kOffScreenFill = 0x7000;
 extern "C" VC15_API int32_t VC15_CALL vdxCreateDDraw(CDDrawDriverNode* driver, IDirectDraw7** out) {
     if (!driver || !out) return -1;
     // The node's guid is passed by address even when it is all zero.
-    return platform::CreateDirectDrawEx(&driver->guid, reinterpret_cast<void**>(out), platform::IidDirectDraw7(),
-                                        nullptr) == 0
+    return platform::CreateDirectDrawEx(ddraw::DriverGuid(driver), reinterpret_cast<void**>(out),
+                                        platform::IidDirectDraw7(), nullptr) == 0
                ? 0
                : -1;
 }
@@ -90,7 +91,7 @@ extern "C" VC15_API int32_t VC15_CALL vdxCreateZBuffer(IDirectDraw7* dd, IDirect
                    DDSCAPS_ZBUFFER | DDSCAPS_VIDEOMEMORY);
     desc.dwWidth = width;
     desc.dwHeight = height;
-    std::memcpy(&desc.ddpfPixelFormat, &format->format, sizeof desc.ddpfPixelFormat);
+    std::memcpy(&desc.ddpfPixelFormat, ddraw::ZBufferFormat(format), sizeof desc.ddpfPixelFormat);
     return dd->CreateSurface(&desc, out, nullptr) == 0 ? 0 : -1;
 }
 

@@ -17,6 +17,7 @@
 
 #include "canvas/node_list.h"
 #include "ddraw/enumerate_internal.h"
+#include "ddraw/node_view.h"
 
 namespace vc15::ddraw {
 
@@ -149,7 +150,7 @@ extern "C" VC15_API int32_t VC15_CALL vdxGetVideoModes(IDirectDraw7* dd, CNodeLi
 
 extern "C" VC15_API int32_t VC15_CALL vdxGetZBufferFormats(IDirect3D7* d3d, CD3DDeviceNode* device, CNodeList* list) {
     if (!d3d || !device || !list) return -1;
-    return d3d->EnumZBufferFormats(device->desc.deviceGUID, ddraw::DepthFormatCallback, list) == 0 ? 0 : -1;
+    return d3d->EnumZBufferFormats(*ddraw::DeviceGuid(device), ddraw::DepthFormatCallback, list) == 0 ? 0 : -1;
 }
 
 extern "C" VC15_API int32_t VC15_CALL vdxGetD3DDrivers(IDirect3D7* d3d, CNodeList* list) {

@@ -39,6 +39,34 @@ TEST_F(DDrawCreate, DirectDrawFromEveryDriverNode) {
     }
 }
 
+// A driver node laid out by a host in C, with a table pointer of its own:
+// only its published fields are read (the sanitizer build reports a read
+// through the node class's dynamic type).
+TEST_F(DDrawCreate, DriverNodeOfACHost) {
+    struct CHostDriverNode {
+        const void* table;
+        void* prev;
+        void* next;
+        void* owner;
+        char name[64];
+        char description[64];
+        GUID guid;
+        DDCAPS caps;
+        HMONITOR monitor;
+    };
+    static_assert(sizeof(CHostDriverNode) == sizeof(CDDrawDriverNode), "C host driver node");
+    static const void* const kTable[3] = {nullptr, nullptr, nullptr};
+    CHostDriverNode node;
+    std::memset(&node, 0, sizeof node);
+    node.table = kTable + 2;  // all-zero guid: the primary display driver
+    Ref<IDirectDraw7> made;
+    ASSERT_EQ(vdxCreateDDraw(reinterpret_cast<CDDrawDriverNode*>(&node), made.out()), 0);
+    EXPECT_TRUE(made);
+#if !defined(_WIN32)
+    EXPECT_EQ(vc15::standin::GetJournal().createExGuidPointer, &node.guid);
+#endif
+}
+
 TEST_F(DDrawCreate, UnknownDriverGuidFails) {
     CDDrawDriverNode node;
     node.guid.Data1 = 0xDEADBEEF;
