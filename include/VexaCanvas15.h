@@ -534,12 +534,13 @@ inline int32_t spnBuildFromPixels(CSpanImage* out, const uint16_t* pixels, int32
  * colour record, same order, x, y and count, each sample taken from the
  * depth values (one byte per pixel, rows pitchBytes apart) at the record's
  * pixels. `out` is cleared first and gets the colour image's box.
- * 0, or -1 (out untouched) for null pointers, a pitch below the colour
- * image's width or no memory. */
+ * 0, or -1 (out untouched) for null pointers (spans too, with records), a
+ * pitch below the colour image's width or no memory. The colour image's
+ * records must lie inside its box (spnValidate). */
 inline int32_t spnBuildDepthFromPixels(CSpanImage* out, const CSpanImage* color, const uint8_t* depth,
                                        int32_t pitchBytes) {
     if (!out || !color || out == color || pitchBytes < color->width) return -1;
-    if (!depth && color->spanCount > 0) return -1;
+    if ((!depth || !color->spans) && color->spanCount > 0) return -1;
     uint64_t bytes = 0;
     const uint8_t* c = color->spans;
     for (uint32_t i = 0; i < color->spanCount; ++i) {
