@@ -36,10 +36,11 @@ struct AlphaOp : PixelTarget {
 
 }  // namespace
 
-bool DrawSpansAlpha(CCanvas& canvas, int32_t x, int32_t y, uint32_t level, const CSpanImage& image) {
+bool DrawSpansAlpha(CCanvas& canvas, int32_t x, int32_t y, uint32_t level, const SpanImageView& image) {
     if ((level & 0xffffu) == 0) return true;  // the kernel writes nothing at level 0
     AlphaOp op(canvas, level);
-    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans<>(image), op);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),
+                                     op);
     return true;
 }
 

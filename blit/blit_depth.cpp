@@ -96,11 +96,13 @@ struct WriteCopyOp : PlaneTarget {
 // pixel twice, which a record within the sprite's width cannot. Only the
 // headers are read. (A blend is not a last-wins rule, so the alpha form keeps
 // its two walks.)
-bool FusedRecords(const CSpanImage& image, const CSpanImage& depth) {
-    if (image.width != depth.width || image.height != depth.height || image.spanCount != depth.spanCount) return false;
+bool FusedRecords(const SpanImageView& image, const SpanImageView& depth) {
+    if (image.head.width != depth.head.width || image.head.height != depth.head.height ||
+        image.spanCount != depth.spanCount)
+        return false;
     const uint8_t* c = image.spans;
     const uint8_t* d = depth.spans;
-    const uint64_t width = image.width < 0 ? 0u : static_cast<uint64_t>(image.width);
+    const uint64_t width = image.head.width < 0 ? 0u : static_cast<uint64_t>(image.head.width);
     for (uint32_t i = 0; i < image.spanCount; ++i) {
         // The records follow one another in memory, but each address comes
         // from the header before it: fetch ahead so the walk does not wait
@@ -120,33 +122,34 @@ bool FusedRecords(const CSpanImage& image, const CSpanImage& depth) {
 }
 
 template <class Write>
-void DrawDepthTested(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image, const DepthParams& params,
+void DrawDepthTested(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image, const DepthArgs& params,
                      Write write) {
     if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
     DepthTestOp<Write> op(canvas, params.bias, write);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height,
-                                  PairedSpans<>(image, *params.depthImage), op);
+    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.head.width, image.head.height,
+                                  PairedSpans<>(image, params.depth), op);
 }
 
 }  // namespace
 
-bool WriteSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const DepthParams& params) {
+bool WriteSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const DepthArgs& params) {
     if (params.flags & DEPTH_CLEAR)
         canvas.depthPlane->Fill((params.flags & DEPTH_CLEAR_VALUE) ? (params.flags & 0xffu) : 255u);
-    const CSpanImage& depth = *params.depthImage;
+    const SpanImageView& depth = params.depth;
     DepthWriteOp op(canvas, params.bias);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, depth.width, depth.height, PackedDepthSpans<>(depth), op);
+    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, depth.head.width, depth.head.height, PackedDepthSpans<>(depth),
+                                  op);
     return true;
 }
 
-bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image, const DepthParams& params) {
+bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image, const DepthArgs& params) {
     // One walk instead of two where that provably gives the same frame.
-    if ((params.flags & DEPTH_WRITE) && FusedRecords(image, *params.depthImage)) {
+    if ((params.flags & DEPTH_WRITE) && FusedRecords(image, params.depth)) {
         if (params.flags & DEPTH_CLEAR)
             canvas.depthPlane->Fill((params.flags & DEPTH_CLEAR_VALUE) ? (params.flags & 0xffu) : 255u);
         WriteCopyOp op(canvas, params.bias);
-        WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.width, image.height,
-                                      PairedSpans<false>(image, *params.depthImage), op);
+        WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.head.width, image.head.height,
+                                      PairedSpans<false>(image, params.depth), op);
         return true;
     }
     DrawDepthTested(canvas, x, y, image, params, DepthCopy{});
@@ -156,7 +159,7 @@ bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& ima
 // Levels above 256 are clamped to 256, as the row kernel does, so a channel
 // never spills into its neighbour. Level 0 rewrites a passing pixel with its
 // own colour and bit 15 clear.
-bool DrawSpansDepthAlpha(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image, const DepthParams& params,
+bool DrawSpansDepthAlpha(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image, const DepthArgs& params,
                          uint32_t level) {
     uint32_t L = level & 0xffffu;
     if (L > 256) L = 256;

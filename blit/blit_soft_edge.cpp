@@ -31,9 +31,10 @@ struct SoftEdgeOp : CopyOp {
 
 }  // namespace
 
-bool DrawSpansSoftEdge(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image) {
+bool DrawSpansSoftEdge(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image) {
     SoftEdgeOp op(canvas);
-    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans<>(image), op);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),
+                                     op);
     return true;
 }
 

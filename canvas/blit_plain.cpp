@@ -3,9 +3,10 @@
 
 namespace vc15 {
 
-bool DrawSpans(CCanvas& canvas, int32_t x, int32_t y, const CSpanImage& image) {
+bool DrawSpans(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image) {
     CopyOp op(canvas);
-    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.width, image.height, PackedColorSpans<>(image), op);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),
+                                     op);
     return true;
 }
 

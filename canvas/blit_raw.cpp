@@ -8,9 +8,9 @@
 
 namespace vc15 {
 
-bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const CRawImage& image) {
-    const int32_t w = image.width;
-    const int32_t h = image.height;
+bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const RawImageView& image) {
+    const int32_t w = image.head.width;
+    const int32_t h = image.head.height;
     const uint16_t* src = image.pixels;
     if (!src || h <= 0) return true;  // nothing to draw on either path
 

@@ -1,5 +1,6 @@
 #include "canvas/canvas.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +23,17 @@ size_t ByteCount(int64_t w, int64_t h, size_t elementSize) {
     if (n > static_cast<uint64_t>(PTRDIFF_MAX) / elementSize) return 0;      // pointer differences must stay valid
     return static_cast<size_t>(n) * elementSize;
 }
+
+// Bytes of the pixel buffer for a canvas of w x h, or 0 beyond the size
+// limit: such a canvas is treated as one whose memory cannot be had, so a
+// careless size never spends minutes filling gigabytes of depth plane.
+size_t CanvasBytes(int32_t w, int32_t h) {
+    if (w > VC15_MAX_CANVAS_SIDE || h > VC15_MAX_CANVAS_SIDE) return 0;
+    const size_t bytes = ByteCount(w, h, sizeof(uint16_t));
+    return bytes <= VC15_MAX_CANVAS_BYTES ? bytes : 0;
+}
+
+int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace
 
@@ -48,6 +60,7 @@ int32_t CDepthPlane::Fill(uint32_t value) {
 // ---- Component model -------------------------------------------------------
 
 int32_t CCanvas::QueryInterface(uint32_t iid, void** out) {
+    if (!out) return -1;  // nowhere to answer: no reference taken
     *out = nullptr;
     if (iid != VC15_IID_CANVAS && iid != VC15_IID_CANVAS15) return -1;
     *out = static_cast<ICanvas15*>(this);
@@ -86,7 +99,7 @@ int32_t CCanvas::Create(const CanvasDesc* desc) {
     ReleaseBuffers();
     width = desc->width;
     height = desc->height;
-    const size_t bytes = ByteCount(width, height, sizeof(uint16_t));
+    const size_t bytes = CanvasBytes(width, height);
     pixels = bytes ? static_cast<uint16_t*>(MemAlloc(bytes)) : nullptr;
     if (!pixels) {
         // No pixels: an empty canvas that draws nothing.
@@ -110,20 +123,35 @@ int32_t CCanvas::FillRect(const FillRectDesc* desc) {
     uint32_t value = 0;
     RGB888_RGB555(reinterpret_cast<uint16_t*>(&value), desc->color, 1);
     const uint16_t pixel = static_cast<uint16_t>(value);
-    const int32_t w = desc->width;
-    const int32_t h = desc->height;
-    if (w <= 0 || h <= 0 || !pixels) return 0;
-    auto* row = static_cast<uint16_t*>(MemAlloc(static_cast<size_t>(w) * sizeof(uint16_t)));
+    if (desc->width <= 0 || desc->height <= 0 || !pixels) return 0;
+    // Held to the canvas (not to the clip rectangle): a rectangle within the
+    // canvas is filled as given, the part of one outside it is dropped.
+    const int64_t x0 = std::max<int64_t>(desc->x, 0);
+    const int64_t y0 = std::max<int64_t>(desc->y, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t{desc->x} + desc->width, width);
+    const int64_t y1 = std::min<int64_t>(int64_t{desc->y} + desc->height, height);
+    if (x0 >= x1 || y0 >= y1) return 0;
+    const size_t w = static_cast<size_t>(x1 - x0);
+    auto* row = static_cast<uint16_t*>(MemAlloc(w * sizeof(uint16_t)));
     if (!row) return 0;  // nothing written, still success
-    for (int32_t i = 0; i < w; ++i) row[i] = pixel;
-    uint16_t* dst = pixels + static_cast<ptrdiff_t>(desc->y) * width + desc->x;
-    for (int32_t r = 0; r < h; ++r, dst += width) CopyPixels(dst, row, static_cast<size_t>(w));
+    for (size_t i = 0; i < w; ++i) row[i] = pixel;
+    uint16_t* dst = pixels + static_cast<ptrdiff_t>(y0 * width + x0);
+    for (int64_t r = y0; r < y1; ++r, dst += width) CopyPixels(dst, row, w);
     MemFree(row);
     return 0;
 }
 
 int32_t CCanvas::SetClipRect(const ClipRect* rect) {
-    clip = *rect;
+    if (!rect) return -1;
+    // The blits write every pixel the clip rectangle lets through, so it is
+    // kept within the canvas. An inverted or empty result becomes an empty
+    // rectangle (right = left, bottom = top) that draws nothing.
+    ClipRect c;
+    c.left = Clamp(rect->left, 0, width);
+    c.top = Clamp(rect->top, 0, height);
+    c.right = Clamp(rect->right, c.left, width);
+    c.bottom = Clamp(rect->bottom, c.top, height);
+    clip = c;
     return 0;
 }
 
@@ -132,24 +160,38 @@ int32_t CCanvas::Draw(int32_t x, int32_t y, const CImage* image, const DrawEffec
 }
 
 int32_t CCanvas::GetBuffer(uint16_t** out) {
+    if (!out) return -1;
     *out = pixels;
     return 0;
 }
 
 int32_t CCanvas::CopyToSurface(IDirectDrawSurface7* surface) {
-    if (!surface) return -1;
+    if (!surface || !pixels) return -1;
     DDSURFACEDESC2 desc;
     std::memset(&desc, 0, sizeof desc);
     desc.dwSize = sizeof desc;  // the platform's own size (124 on 32-bit, 136 on 64-bit)
     if (surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != 0) return -1;
-    auto* dstRow = static_cast<uint8_t*>(desc.lpSurface);
-    const uint16_t* srcRow = pixels;
-    for (int32_t r = 0; r < height; ++r) {
-        CopyPixels(reinterpret_cast<uint16_t*>(dstRow), srcRow, static_cast<size_t>(width));
-        dstRow += desc.lPitch;
-        srcRow += width;
+    // Only what both have: the rows and columns of the canvas that the locked
+    // surface has too, by the descriptor's width, height and pitch. A surface
+    // whose pixels are not 16 bits wide (or that reports no format, size or
+    // memory) gets nothing.
+    const bool sixteenBits = desc.ddpfPixelFormat.dwRGBBitCount == 16;
+    const int64_t pitch = desc.lPitch;
+    const int64_t pitchPixels = (pitch < 0 ? -pitch : pitch) / 2;
+    const int64_t cols = std::min<int64_t>({width, int64_t{desc.dwWidth}, pitchPixels});
+    const int64_t rows = std::min<int64_t>(height, int64_t{desc.dwHeight});
+    const bool copied = sixteenBits && desc.lpSurface;
+    if (copied && cols > 0) {
+        auto* dstRow = static_cast<uint8_t*>(desc.lpSurface);
+        const uint16_t* srcRow = pixels;
+        for (int64_t r = 0; r < rows; ++r) {
+            CopyPixels(reinterpret_cast<uint16_t*>(dstRow), srcRow, static_cast<size_t>(cols));
+            dstRow += pitch;
+            srcRow += width;
+        }
     }
-    return surface->Unlock(nullptr) == 0 ? 0 : -1;
+    const bool unlocked = surface->Unlock(nullptr) == 0;
+    return copied && unlocked ? 0 : -1;
 }
 
 int32_t CCanvas::GetWidth() { return width; }

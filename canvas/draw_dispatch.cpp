@@ -9,8 +9,13 @@
 //   - a kind without the drawable bit or not in the table, any effect on a
 //     raw image, an effect code not in the table;
 //   - a depth effect on a canvas without a depth plane, or whose params or
-//     depth image is null.
+//     depth image is null;
+//   - an image (or depth image) whose box has a negative width or height.
 // The plane-clearing request ignores the effect code.
+//
+// The host's records are read through their published layout (image_view.h),
+// never through CImage's dynamic type: a record made by a host in C, or by
+// another compiler, has a table pointer of its own.
 #include "canvas/blits.h"
 #include "canvas/draw.h"
 
@@ -18,30 +23,36 @@ namespace vc15 {
 
 namespace {
 
-using Routine = bool (*)(CCanvas&, int32_t, int32_t, const CImage&, const DrawEffect*);
+// The image record, read once by the dispatcher: the routines get views.
+union Record {
+    SpanImageView spans;
+    RawImageView raw;
+};
 
-bool Plain(CCanvas& c, int32_t x, int32_t y, const CImage& image, const DrawEffect*) {
-    return DrawSpans(c, x, y, static_cast<const CSpanImage&>(image));
+using Routine = bool (*)(CCanvas&, int32_t, int32_t, const Record&, const DrawEffect*, const DepthArgs&);
+
+bool Plain(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
+    return DrawSpans(c, x, y, r.spans);
 }
 
-bool Raw(CCanvas& c, int32_t x, int32_t y, const CImage& image, const DrawEffect*) {
-    return DrawRaw(c, x, y, static_cast<const CRawImage&>(image));
+bool Raw(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
+    return DrawRaw(c, x, y, r.raw);
 }
 
-bool Alpha(CCanvas& c, int32_t x, int32_t y, const CImage& image, const DrawEffect* e) {
-    return DrawSpansAlpha(c, x, y, e->level, static_cast<const CSpanImage&>(image));
+bool Alpha(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect* e, const DepthArgs&) {
+    return DrawSpansAlpha(c, x, y, e->level, r.spans);
 }
 
-bool SoftEdge(CCanvas& c, int32_t x, int32_t y, const CImage& image, const DrawEffect*) {
-    return DrawSpansSoftEdge(c, x, y, static_cast<const CSpanImage&>(image));
+bool SoftEdge(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
+    return DrawSpansSoftEdge(c, x, y, r.spans);
 }
 
-bool Depth(CCanvas& c, int32_t x, int32_t y, const CImage& image, const DrawEffect* e) {
-    return DrawSpansDepth(c, x, y, static_cast<const CSpanImage&>(image), *e->params);
+bool Depth(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs& d) {
+    return DrawSpansDepth(c, x, y, r.spans, d);
 }
 
-bool DepthAlpha(CCanvas& c, int32_t x, int32_t y, const CImage& image, const DrawEffect* e) {
-    return DrawSpansDepthAlpha(c, x, y, static_cast<const CSpanImage&>(image), *e->params, e->level);
+bool DepthAlpha(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect* e, const DepthArgs& d) {
+    return DrawSpansDepthAlpha(c, x, y, r.spans, d, e->level);
 }
 
 struct Entry {
@@ -68,6 +79,8 @@ const Entry* Find(uint32_t kind, const DrawEffect* effect) {
     return nullptr;
 }
 
+bool NegativeBox(const ImageFields& f) { return f.width < 0 || f.height < 0; }
+
 int32_t ClearPlane(CCanvas& canvas, const DrawEffect& effect) {
     const DepthParams* params = effect.params;
     if (!params || !(params->flags & DEPTH_CLEAR) || !canvas.depthPlane) return -1;
@@ -81,12 +94,23 @@ int32_t ClearPlane(CCanvas& canvas, const DrawEffect& effect) {
 int32_t DrawDispatch(CCanvas& canvas, int32_t x, int32_t y, const CImage* image, const DrawEffect* effect) {
     if (!canvas.pixels) return -1;
     if (!image) return effect ? ClearPlane(canvas, *effect) : -1;
-    const Entry* entry = Find(image->kind, effect);
-    if (!entry) return -1;
-    if (entry->usesDepth &&
-        (!canvas.depthPlane || !canvas.depthPlane->data || !effect->params || !effect->params->depthImage))
-        return -1;
-    return entry->routine(canvas, x, y, *image, effect) ? 0 : -1;
+    const ImageFields head = ReadRecord<ImageFields>(image);
+    const Entry* entry = Find(head.kind, effect);
+    if (!entry || NegativeBox(head)) return -1;
+    Record record;
+    if (entry->kind == IMAGE_RAW16)
+        record.raw = ReadRecord<RawImageView>(image);
+    else
+        record.spans = ReadRecord<SpanImageView>(image);
+    DepthArgs depth{};
+    if (entry->usesDepth) {
+        if (!canvas.depthPlane || !canvas.depthPlane->data || !effect->params || !effect->params->depthImage) return -1;
+        depth.flags = effect->params->flags;
+        depth.bias = effect->params->bias;
+        depth.depth = ReadRecord<SpanImageView>(effect->params->depthImage);
+        if (NegativeBox(depth.depth.head)) return -1;
+    }
+    return entry->routine(canvas, x, y, record, effect, depth) ? 0 : -1;
 }
 
 }  // namespace vc15

@@ -8,6 +8,8 @@ long g_allowed = -1;
 long g_made = 0;
 }  // namespace
 
+const memory_detail::BlockAllocator* memory_detail::g_blockAllocator = nullptr;
+
 bool memory_detail::AllowAllocation() {
     ++g_made;
     if (g_allowed < 0) return true;
@@ -21,6 +23,10 @@ long testing::FailAllocationsAfter(long n) {
     g_made = 0;
     g_allowed = n;
     return made;
+}
+
+void testing::SetBlockAllocator(const memory_detail::BlockAllocator* allocator) {
+    memory_detail::g_blockAllocator = allocator;
 }
 
 }  // namespace vc15

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "VexaCanvas15.h"
+#include "canvas/image_view.h"
 
 namespace vc15 {
 
@@ -133,7 +134,7 @@ inline const uint8_t* ReadSpanHeader(const uint8_t* p, uint32_t& x, uint32_t& y,
 template <bool kFetchAhead = true>
 class PackedColorSpans {
 public:
-    explicit PackedColorSpans(const CSpanImage& image) : p_(image.spans), n_(image.spanCount) {}
+    explicit PackedColorSpans(const SpanImageView& image) : p_(image.spans), n_(image.spanCount) {}
     uint32_t Count() const { return n_; }
     ColorSpan Next() {
         ColorSpan s;
@@ -155,7 +156,7 @@ private:
 template <bool kFetchAhead = true>
 class PackedDepthSpans {
 public:
-    explicit PackedDepthSpans(const CSpanImage& image) : p_(image.spans), n_(image.spanCount) {}
+    explicit PackedDepthSpans(const SpanImageView& image) : p_(image.spans), n_(image.spanCount) {}
     uint32_t Count() const { return n_; }
     DepthSpan Next() {
         DepthSpan s;
@@ -176,7 +177,7 @@ private:
 template <bool kFetchAhead = true>
 class PairedSpans {
 public:
-    PairedSpans(const CSpanImage& color, const CSpanImage& depth) : color_(color), depth_(depth) {}
+    PairedSpans(const SpanImageView& color, const SpanImageView& depth) : color_(color), depth_(depth) {}
     uint32_t Count() const { return color_.Count(); }
     PairedSpan Next() {
         const ColorSpan c = color_.Next();

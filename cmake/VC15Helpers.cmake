@@ -11,6 +11,10 @@ function(vc15_warnings target)
                                              -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(VC15_SANITIZE_THREAD)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer -g)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
+  endif()
 endfunction()
 
 # Adds library sources to vc15_core. Files named *_sse2.cpp / *_ssse3.cpp / *_avx2.cpp get

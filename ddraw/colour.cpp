@@ -5,6 +5,8 @@
 // Behaviour where the rules leave a choice:
 //   - The probe pixel is put back also when the lock fails, so a failed match
 //     never leaves the surface changed when a device context can be had.
+//   - A null surface: no match (0xFFFFFFFF), DDERR_INVALIDPARAMS from
+//     vdxSetColorKey, false from vdxFillColor; nothing is called.
 //   - The probe pixel's colour counts as remembered only when GetPixel gave a
 //     colour (not CLR_INVALID); otherwise nothing is written back.
 #include <cstring>
@@ -29,6 +31,7 @@ void RestoreProbe(IDirectDrawSurface7* surface, bool remembered, COLORREF saved)
 }  // namespace
 
 extern "C" VC15_API uint32_t VC15_CALL vdxColorMatch(IDirectDrawSurface7* surface, COLORREF color) {
+    if (!surface) return kNoMatch;
     bool remembered = false;
     COLORREF saved = 0;
     HDC dc = nullptr;
@@ -57,6 +60,7 @@ extern "C" VC15_API uint32_t VC15_CALL vdxColorMatch(IDirectDrawSurface7* surfac
 }
 
 extern "C" VC15_API HRESULT VC15_CALL vdxSetColorKey(IDirectDrawSurface7* surface, COLORREF color) {
+    if (!surface) return DDERR_INVALIDPARAMS;
     const uint32_t matched = vdxColorMatch(surface, color);  // used even when it is 0xFFFFFFFF
     DDCOLORKEY key;
     key.dwColorSpaceLowValue = matched;
@@ -66,6 +70,7 @@ extern "C" VC15_API HRESULT VC15_CALL vdxSetColorKey(IDirectDrawSurface7* surfac
 
 extern "C" VC15_API bool VC15_CALL vdxFillColor(IDirectDrawSurface7* surface, uint8_t red, uint8_t green,
                                                 uint8_t blue) {
+    if (!surface) return false;
     const COLORREF color =
         static_cast<COLORREF>(red) | (static_cast<COLORREF>(green) << 8) | (static_cast<COLORREF>(blue) << 16);
     DDBLTFX fx;

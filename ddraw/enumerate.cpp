@@ -10,11 +10,14 @@
 //     towards its counter's limit, as an appended one would.
 //   - A null name or description from the platform is stored as an empty
 //     string.
+//   - A null list, object or device node is refused with -1 before the
+//     platform is called.
 #include <cstring>
 #include <new>
 
 #include "canvas/node_list.h"
 #include "ddraw/enumerate_internal.h"
+#include "ddraw/node_view.h"
 
 namespace vc15::ddraw {
 
@@ -136,17 +139,21 @@ HRESULT VC15_PLATFORM_CALLBACK DeviceCallback(LPSTR description, LPSTR name, LPD
 using namespace vc15;
 
 extern "C" VC15_API int32_t VC15_CALL vdxGetDDrawDrivers(uint32_t flags, CNodeList* list) {
+    if (!list) return -1;
     return platform::EnumerateDrivers(ddraw::DriverCallback, list, flags) == 0 ? 0 : -1;
 }
 
 extern "C" VC15_API int32_t VC15_CALL vdxGetVideoModes(IDirectDraw7* dd, CNodeList* list) {
+    if (!dd || !list) return -1;
     return dd->EnumDisplayModes(DDEDM_REFRESHRATES, nullptr, list, ddraw::ModeCallback) == 0 ? 0 : -1;
 }
 
 extern "C" VC15_API int32_t VC15_CALL vdxGetZBufferFormats(IDirect3D7* d3d, CD3DDeviceNode* device, CNodeList* list) {
-    return d3d->EnumZBufferFormats(device->desc.deviceGUID, ddraw::DepthFormatCallback, list) == 0 ? 0 : -1;
+    if (!d3d || !device || !list) return -1;
+    return d3d->EnumZBufferFormats(*ddraw::DeviceGuid(device), ddraw::DepthFormatCallback, list) == 0 ? 0 : -1;
 }
 
 extern "C" VC15_API int32_t VC15_CALL vdxGetD3DDrivers(IDirect3D7* d3d, CNodeList* list) {
+    if (!d3d || !list) return -1;
     return d3d->EnumDevices(ddraw::DeviceCallback, list) == 0 ? 0 : -1;
 }

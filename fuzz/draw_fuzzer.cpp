@@ -1,10 +1,14 @@
 // libFuzzer target: random well-formed scenes drawn through the public
-// canvas API. A canvas of up to 256 x 256 (with or without a depth plane),
-// a clip rectangle within it, then a few draws (with, between them, new clip
-// rectangles and rectangle fills now and then): span-list sprites whose
-// records lie inside their box, raw images, plane-clearing requests and
-// refused kinds, with every effect code (unknown ones too), random levels,
-// biases and flags, and depth images matching their colour sprites.
+// canvas API by a careless host. A canvas of up to 256 x 256 (with or without
+// a depth plane) whose pixels and plane sit against guard pages, a clip
+// rectangle, then a few draws (with, between them, new clip rectangles,
+// rectangle fills, copies into surfaces and null arguments now and then):
+// span-list sprites whose records lie inside their box, raw images,
+// plane-clearing requests and refused kinds, with every effect code (unknown
+// ones too), random levels, biases and flags, and depth images matching
+// their colour sprites. Clip and fill rectangles may lie partly or wholly
+// outside the canvas or be inverted; surfaces may be smaller or larger than
+// the canvas, or not 16 bits a pixel.
 //
 // After every draw:
 //   1. nothing outside the clip rectangle changed: no pixel, and no depth
@@ -13,13 +17,17 @@
 //   2. a refused draw (-1) changed nothing at all;
 //   3. the result, every pixel and every depth byte equal those of the plain
 //      per-pixel model of the drawing rules (tests/reference_model.cpp).
-// Check 1 and 2 depend on nothing but the clip rectangle; check 3 pins the
-// exact rules. Each input also picks the row blend kernel's instruction set
+// Check 1 and 2 depend on nothing but the clip rectangle the host gave (and
+// the canvas); check 3 pins the exact rules. A fill may change only the
+// given rectangle within the canvas; a copy writes exactly the rows and
+// columns that the canvas and the 16-bit surface both have; a null argument
+// gets -1 and changes nothing. Each input also picks the row blend kernel's instruction set
 // (scalar, SSE2, AVX2 where the processor has them), and now and then makes
 // the library's allocations fail during a draw: the draw may then return -1
 // instead of 0, and must have changed nothing.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +40,8 @@
 #include "canvas/canvas.h"
 #include "canvas/memory.h"
 #include "core/cpu.h"
+#include "guard_pages.h"
+#include "memory_surface.h"
 #include "reference_model.h"
 
 namespace {
@@ -190,11 +200,81 @@ bool Inside(const ClipRect& c, int32_t X, int32_t Y) {
     return X >= c.left && X < c.right && Y >= c.top && Y < c.bottom;
 }
 
+// A clip or fill coordinate: mostly near the canvas, sometimes anywhere.
+int32_t Coordinate(FuzzedDataProvider& fdp, int32_t size) {
+    switch (fdp.ConsumeIntegralInRange<int>(0, 7)) {
+        case 0:
+            return fdp.ConsumeIntegral<int32_t>();
+        case 1:
+            return fdp.ConsumeIntegralInRange<int32_t>(-300, size + 300);
+        default:
+            return fdp.ConsumeIntegralInRange<int32_t>(0, size);
+    }
+}
+
+// The host's clip rectangle: within the canvas and ordered (as the rules
+// ask), or anything at all.
+ClipRect PickClip(FuzzedDataProvider& fdp, int32_t cw, int32_t ch) {
+    ClipRect c;
+    if (fdp.ConsumeIntegralInRange<int>(0, 3) != 0) {
+        c.left = fdp.ConsumeIntegralInRange<int32_t>(0, cw);
+        c.right = fdp.ConsumeIntegralInRange<int32_t>(c.left, cw);
+        c.top = fdp.ConsumeIntegralInRange<int32_t>(0, ch);
+        c.bottom = fdp.ConsumeIntegralInRange<int32_t>(c.top, ch);
+    } else {
+        c.left = Coordinate(fdp, cw);
+        c.right = Coordinate(fdp, cw);
+        c.top = Coordinate(fdp, ch);
+        c.bottom = Coordinate(fdp, ch);
+    }
+    return c;
+}
+
+// What the canvas keeps of a clip rectangle: its part within the canvas; an
+// inverted or empty result is the empty rectangle at its left and top.
+ClipRect Held(const ClipRect& c, int32_t cw, int32_t ch) {
+    auto clamp = [](int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); };
+    ClipRect h;
+    h.left = clamp(c.left, 0, cw);
+    h.top = clamp(c.top, 0, ch);
+    h.right = clamp(c.right, h.left, cw);
+    h.bottom = clamp(c.bottom, h.top, ch);
+    return h;
+}
+
+// Copies the canvas into a surface of random size, pitch and depth and
+// checks every byte of the surface's memory.
+void CopyIntoSurface(FuzzedDataProvider& fdp, ICanvas15* canvas, const uint16_t* pixels, int32_t cw, int32_t ch,
+                     int step) {
+    const int32_t widthPx = fdp.ConsumeIntegralInRange<int32_t>(0, 300);
+    const int32_t pitch = 2 * widthPx + 2 * fdp.ConsumeIntegralInRange<int32_t>(0, 8);
+    const int32_t rows = fdp.ConsumeIntegralInRange<int32_t>(0, 300);
+    const DWORD bits = fdp.ConsumeIntegralInRange<int>(0, 3) == 0 ? fdp.ConsumeIntegralInRange<DWORD>(0, 32) : 16u;
+    // The reported width may exceed what the pitch holds (a careless host).
+    const int32_t reported = fdp.ConsumeIntegralInRange<int>(0, 7) == 0 ? widthPx + 40 : widthPx;
+    vc15test::MemorySurface s(pitch, rows, 0xEE, reported, bits);
+    const int32_t got = canvas->CopyToSurface(&s);
+    // A surface without memory (here: of no size) gets nothing either.
+    const bool copies = pixels && bits == 16 && s.memory.data() != nullptr;
+    if (got != (copies ? 0 : -1)) Fail("CopyToSurface result", step);
+    if (s.unlocks != s.locks) Fail("CopyToSurface left the surface locked", step);
+    const int32_t cols = std::min({cw, pitch / 2, reported}), copiedRows = std::min(ch, rows);
+    for (int32_t y = 0; y < rows; ++y)
+        for (int32_t b = 0; b < pitch; ++b) {
+            const bool copied = copies && y < copiedRows && b < 2 * cols;
+            const uint8_t want =
+                copied ? reinterpret_cast<const uint8_t*>(pixels + static_cast<size_t>(y) * cw)[b] : 0xEE;
+            if (s.memory[static_cast<size_t>(y) * pitch + b] != want) Fail("surface byte after CopyToSurface", step);
+        }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider fdp(data, size);
     Rng rng{fdp.ConsumeIntegral<uint64_t>() | 1};
+    // Released before it ends: the canvas, and with it every guarded block.
+    vc15test::GuardPages guard(fdp.ConsumeBool() ? vc15test::GuardSide::After : vc15test::GuardSide::Before);
     const vc15::cpu::Level levels[] = {vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Avx2};
     if (!vc15::cpu::ForceLevelForTesting(levels[fdp.ConsumeIntegralInRange<int>(0, 2)]))
         vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
@@ -226,45 +306,56 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     model.pixels.assign(pixels, pixels + (pixels ? n : 0));
     if (depth) model.depth.assign(depth, depth + n);
 
-    ClipRect clip{0, 0, cw, ch};
+    // `given` is the host's clip rectangle; the model draws with what the
+    // canvas keeps of it, and checks 1 and 2 hold against `given` as well.
+    ClipRect given{0, 0, cw, ch};
     if (fdp.ConsumeBool()) {
-        clip.left = fdp.ConsumeIntegralInRange<int32_t>(0, cw);
-        clip.right = fdp.ConsumeIntegralInRange<int32_t>(clip.left, cw);
-        clip.top = fdp.ConsumeIntegralInRange<int32_t>(0, ch);
-        clip.bottom = fdp.ConsumeIntegralInRange<int32_t>(clip.top, ch);
-        canvas->SetClipRect(&clip);
+        given = PickClip(fdp, cw, ch);
+        if (canvas->SetClipRect(&given) != 0) Fail("SetClipRect refused a rectangle", -1);
     }
+    ClipRect clip = Held(given, cw, ch);
     model.clip = clip;
 
     std::vector<uint16_t> beforePx;
     std::vector<uint8_t> beforeDepth;
     const int draws = fdp.ConsumeIntegralInRange<int>(1, 6);
     for (int step = 0; step < draws && fdp.remaining_bytes() > 0; ++step) {
-        // Between draws the host may narrow the clip rectangle again or fill
-        // a rectangle of the canvas (not clipped, so placed within it).
-        const int between = fdp.ConsumeIntegralInRange<int>(0, 7);
+        // Between draws the host may set another clip rectangle, fill a
+        // rectangle (clipped to the canvas only), copy the canvas into a
+        // surface, or pass null where a record belongs.
+        const int between = fdp.ConsumeIntegralInRange<int>(0, 9);
         if (between == 0) {
-            clip.left = fdp.ConsumeIntegralInRange<int32_t>(0, cw);
-            clip.right = fdp.ConsumeIntegralInRange<int32_t>(clip.left, cw);
-            clip.top = fdp.ConsumeIntegralInRange<int32_t>(0, ch);
-            clip.bottom = fdp.ConsumeIntegralInRange<int32_t>(clip.top, ch);
-            canvas->SetClipRect(&clip);
+            given = PickClip(fdp, cw, ch);
+            if (canvas->SetClipRect(&given) != 0) Fail("SetClipRect refused a rectangle", step);
+            clip = Held(given, cw, ch);
             model.clip = clip;
         } else if (between == 1 && pixels) {
             FillRectDesc fill{};
             for (auto& c : fill.color) c = fdp.ConsumeIntegral<uint8_t>();
-            fill.x = fdp.ConsumeIntegralInRange<int32_t>(0, cw);
-            fill.y = fdp.ConsumeIntegralInRange<int32_t>(0, ch);
-            fill.width = fdp.ConsumeIntegralInRange<int32_t>(0, cw - fill.x);
-            fill.height = fdp.ConsumeIntegralInRange<int32_t>(0, ch - fill.y);
+            fill.x = Coordinate(fdp, cw);
+            fill.y = Coordinate(fdp, ch);
+            fill.width = fdp.ConsumeBool() ? Coordinate(fdp, cw) : fdp.ConsumeIntegralInRange<int32_t>(0, cw);
+            fill.height = fdp.ConsumeBool() ? Coordinate(fdp, ch) : fdp.ConsumeIntegralInRange<int32_t>(0, ch);
             if (canvas->FillRect(&fill) != 0) Fail("FillRect refused a rectangle", step);
             const uint16_t v =
                 static_cast<uint16_t>((fill.color[0] >> 3) << 10 | (fill.color[1] >> 3) << 5 | fill.color[2] >> 3);
-            for (int32_t Y = fill.y; Y < fill.y + fill.height; ++Y)
-                for (int32_t X = fill.x; X < fill.x + fill.width; ++X)
-                    model.pixels[static_cast<size_t>(Y) * cw + X] = v;
+            const int64_t x1 = int64_t{fill.x} + fill.width, y1 = int64_t{fill.y} + fill.height;
+            for (int32_t Y = 0; Y < ch; ++Y)
+                for (int32_t X = 0; X < cw; ++X)
+                    if (X >= fill.x && X < x1 && Y >= fill.y && Y < y1)
+                        model.pixels[static_cast<size_t>(Y) * cw + X] = v;
             if (std::memcmp(pixels, model.pixels.data(), n * sizeof(uint16_t)) != 0)
                 Fail("FillRect differs from the model", step);
+        } else if (between == 2) {
+            CopyIntoSurface(fdp, canvas, pixels, cw, ch, step);
+        } else if (between == 3) {
+            if (canvas->SetClipRect(nullptr) != -1 || canvas->GetBuffer(nullptr) != -1 ||
+                canvas->FillRect(nullptr) != -1 || canvas->QueryInterface(VC15_IID_CANVAS15, nullptr) != -1 ||
+                canvas->Create(nullptr) != -1)
+                Fail("a null argument was not refused", step);
+            if (canvas->AddRef() != 2 || canvas->Release() != 1) Fail("a refusal changed the count", step);
+            if (pixels && std::memcmp(pixels, model.pixels.data(), n * sizeof(uint16_t)) != 0)
+                Fail("a refusal changed pixels", step);
         }
 
         auto rq = std::make_unique<Request>();
@@ -289,7 +380,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int32_t Y = 0; Y < ch && pixels; ++Y)
             for (int32_t X = 0; X < cw; ++X) {
                 const size_t i = static_cast<size_t>(Y) * cw + X;
-                const bool in = Inside(clip, X, Y);
+                const bool in = Inside(clip, X, Y) && Inside(given, X, Y);
                 if ((!in || got == -1) && pixels[i] != beforePx[i])
                     Fail("pixel changed outside the clip or on -1", step);
                 if (!depth) continue;

@@ -12,6 +12,12 @@
  *     on); vdxFillColor and imgLoadBMP return a one-byte boolean.
  *   - Free functions are extern "C", cdecl, exported under their plain names.
  *   - Nothing throws. Records passed in are read during the call only.
+ *   - A null pointer argument gets the call's failure result (-1, false,
+ *     0xFFFFFFFF or nothing done), never a crash. Rectangles and surfaces
+ *     are held to the canvas. What stays the host's to get right: a pointer
+ *     to something already released or freed (a canvas after its last
+ *     Release, a BMP block after imgFreeBMP), and sprite records that do not
+ *     match their image (check sprites from files with spnValidate).
  *   - Ownership: the canvas owns its pixels and depth plane; images, span
  *     data, DrawEffect and DepthParams belong to the host. Enumeration nodes
  *     belong to the host once appended to its list (destroy them with
@@ -22,13 +28,18 @@
  *
  * Choices where the behaviour is not fixed by the canvas's rules
  *   - CreateInstance returns null when no memory can be had.
- *   - Create whose pixel buffer cannot be allocated (or whose width * height
- *     is negative or too large to address) returns 0 and leaves a canvas of
- *     size 0 x 0 without pixels; Draw and FillRect on it write nothing (Draw
+ *   - Create whose pixel buffer cannot be allocated (or whose size is not
+ *     above 0 or beyond the size limit, VC15_MAX_CANVAS_SIDE and
+ *     VC15_MAX_CANVAS_BYTES) returns 0 and leaves a canvas of size 0 x 0
+ *     without pixels; Draw and FillRect on it write nothing (Draw
  *     returns -1). A depth plane that cannot be allocated is simply absent.
  *   - Draw returns -1 and draws nothing when: image and effect are both null;
  *     the canvas has no pixels; a depth effect or the plane-clearing request
- *     meets a canvas without a depth plane.
+ *     meets a canvas without a depth plane; an image's box is negative.
+ *   - SetClipRect keeps the part of the rectangle inside the canvas; FillRect
+ *     fills the part of its rectangle inside the canvas; CopyToSurface copies
+ *     what both the canvas and the locked surface have, into 16-bit surfaces
+ *     only. A rectangle within the canvas is used exactly as given.
  *   - EFFECT_SOFT_EDGE: a record of count 0 on the unclipped path draws
  *     nothing.
  *   - EFFECT_DEPTH_ALPHA: levels above 256 are clamped to 256, as the alpha
@@ -101,15 +112,42 @@
 
 #define CANVAS_DEPTHPLANE 0x10u
 
+/* Canvas size limit: each side at most VC15_MAX_CANVAS_SIDE pixels and the
+ * pixel buffer (2 bytes a pixel) at most VC15_MAX_CANVAS_BYTES. Create beyond
+ * it behaves as when the memory cannot be had; the depth plane (1 byte a
+ * pixel) follows the canvas. */
+#define VC15_MAX_CANVAS_SIDE 32767
+#define VC15_MAX_CANVAS_BYTES 0x40000000u /* 1 GiB */
+
 #define IMAGE_DRAWABLE 0x10000000u
 #define IMAGE_SPANLIST 0x10000002u
 #define IMAGE_RAW16 0x10000004u
 
+/* Effect codes (DrawEffect.code, compared for equality; span-list images
+ * only).
+ * EFFECT_ALPHA: the sprite weighs level/256 over the canvas (level 0 draws
+ *   nothing, above 256 counts as 256); blended pixels are RGB555 with bit 15
+ *   clear. Each run is blended four pixels at a time, its last count mod 4
+ *   pixels one at a time; inside a group of four a sprite pixel of 0x0040 is
+ *   a key and leaves the canvas pixel as it was (bit 15 included), while in
+ *   the last 1 to 3 pixels it is blended like any other, and the two forms
+ *   may round one step apart. Avoid 0x0040 in alpha sprites unless you want
+ *   exactly that.
+ * EFFECT_SOFT_EDGE: a plain copy; when the sprite lies wholly inside the clip
+ *   rectangle, each span's first and last pixel are averaged with the canvas.
+ * EFFECT_DEPTH: needs params with a depth image and a canvas depth plane; a
+ *   pixel is drawn where sample + bias <= the plane's value (see DEPTH_*).
+ * EFFECT_DEPTH_ALPHA: the depth test, then the per-pixel EFFECT_ALPHA blend
+ *   (no key). */
 #define EFFECT_ALPHA 8u
 #define EFFECT_SOFT_EDGE 16u
 #define EFFECT_DEPTH 4096u
 #define EFFECT_DEPTH_ALPHA 8192u
 
+/* DepthParams.flags. DEPTH_WRITE: before the depth effects draw, lower the
+ * plane to sample + bias under the sprite. DEPTH_CLEAR (with DEPTH_WRITE, or
+ * with a null image: a clear alone): first fill the whole plane with 255, or
+ * with flags & 0xFF when DEPTH_CLEAR_VALUE is set too. */
 #define DEPTH_WRITE 0x1u
 #define DEPTH_CLEAR 0x10000u
 #define DEPTH_CLEAR_VALUE 0x20000u
@@ -323,6 +361,58 @@ public:
     virtual uint32_t Release() = 0;                               /* slot 2 */
 };
 
+/* The canvas. Results are 0 for success and -1 for failure unless stated.
+ *
+ * QueryInterface(iid, out): VC15_IID_CANVAS or VC15_IID_CANVAS15 store the
+ *   canvas in *out, add a reference and give 0; any other iid stores null
+ *   and gives -1. A null out gives -1 and takes no reference.
+ * AddRef / Release: the count after the change (atomic, any thread). The
+ *   Release that gives 0 destroyed the canvas: never use it after that.
+ * Create(desc): sizes the canvas to desc->width x desc->height pixels (not
+ *   cleared; row pitch = width), sets the clip rectangle to the whole canvas
+ *   and, with CANVAS_DEPTHPLANE in desc->flags, adds a depth plane filled
+ *   with 255. Frees the previous pixels and plane, so a pointer from
+ *   GetBuffer dies here. -1 for a null desc (nothing changed). A size not
+ *   above 0, beyond VC15_MAX_CANVAS_SIDE / VC15_MAX_CANVAS_BYTES, or without
+ *   memory: 0 and a 0 x 0 canvas without pixels, which draws nothing. A
+ *   plane without memory is simply absent.
+ * FillRect(desc): fills the rectangle with desc->color (R, G, B; the top
+ *   five bits of each become RGB555), clipped to the canvas but not to the
+ *   clip rectangle. -1 for a null desc; 0 otherwise, also when nothing was
+ *   written (empty rectangle, no pixels, no memory for the colour row).
+ * SetClipRect(rect): the rectangle every Draw writes within (right and
+ *   bottom exclusive). The canvas keeps its part inside (0, 0, width,
+ *   height); an inverted or empty result draws nothing. Create resets it.
+ *   -1 for a null rect (the clip rectangle unchanged).
+ * Draw(x, y, image, effect): draws a span-list sprite (CSpanImage) or a raw
+ *   image (CRawImage) with its box's top-left corner at (x, y), anywhere, even
+ *   far outside: only what lies inside the clip rectangle is written. effect
+ *   null: a plain copy; otherwise EFFECT_* above (span-list images only).
+ *   With a null image and an effect whose params hold DEPTH_CLEAR, it only
+ *   clears the depth plane. -1 and nothing drawn for: no pixels; image and
+ *   effect both null; a kind not IMAGE_SPANLIST or IMAGE_RAW16; an effect on
+ *   a raw image or an unknown code; a negative box; a depth effect without
+ *   depth plane, params or depth image; a clear without DEPTH_CLEAR or
+ *   plane; a raw image crossing the clip edge without memory for its
+ *   temporaries. The records themselves are trusted: spanCount, the span
+ *   data and every record's place inside the box are read as given, and a
+ *   sprite wholly inside the clip rectangle is drawn without testing its
+ *   records. Check sprites from files or other untrusted sources once with
+ *   spnValidate / spnValidateDepth; drawing one unchecked is the host's
+ *   risk.
+ * GetBuffer(out): *out = the pixels (null before Create or without pixels),
+ *   width x height 16-bit values, row pitch = width; the host may read and
+ *   write them until the next Create or the last Release. -1 for a null out.
+ * CopyToSurface(surface): locks the whole surface (DDLOCK_WAIT), copies the
+ *   rows and columns that both the canvas and the surface have (by the
+ *   locked descriptor's dwWidth, dwHeight and lPitch), unlocks it. The 16
+ *   bits of each pixel are copied unconverted: the canvas keeps RGB555,
+ *   while DirectDraw's 16-bit display surfaces are often RGB565 (green mask
+ *   0x07E0); convert such frames with RGB555_RGB565 yourself. -1 for: a null
+ *   surface or a canvas without pixels (no Lock); a failed Lock (no Unlock);
+ *   a surface whose pixels are not 16 bits wide or that gives no memory
+ *   pointer (nothing written, unlocked); a failed Unlock (after the copy).
+ * GetWidth / GetHeight: the size (0 before Create or without pixels). */
 class VC15_API ICanvas : public IVUnknown {
 public:
     ICanvas();
@@ -444,12 +534,13 @@ inline int32_t spnBuildFromPixels(CSpanImage* out, const uint16_t* pixels, int32
  * colour record, same order, x, y and count, each sample taken from the
  * depth values (one byte per pixel, rows pitchBytes apart) at the record's
  * pixels. `out` is cleared first and gets the colour image's box.
- * 0, or -1 (out untouched) for null pointers, a pitch below the colour
- * image's width or no memory. */
+ * 0, or -1 (out untouched) for null pointers (spans too, with records), a
+ * pitch below the colour image's width or no memory. The colour image's
+ * records must lie inside its box (spnValidate). */
 inline int32_t spnBuildDepthFromPixels(CSpanImage* out, const CSpanImage* color, const uint8_t* depth,
                                        int32_t pitchBytes) {
     if (!out || !color || out == color || pitchBytes < color->width) return -1;
-    if (!depth && color->spanCount > 0) return -1;
+    if ((!depth || !color->spans) && color->spanCount > 0) return -1;
     uint64_t bytes = 0;
     const uint8_t* c = color->spans;
     for (uint32_t i = 0; i < color->spanCount; ++i) {
@@ -498,8 +589,9 @@ extern "C" {
 /* Canvas factory: a canvas with a count of 1, or null without memory. */
 VC15_API ICanvas15* VC15_CALL CreateInstance(void);
 
-/* Pixel converters: count pixels from src to dst; count <= 0 does nothing.
- * dst may equal src. */
+/* Pixel converters: count pixels from src to dst; count <= 0, or a null dst
+ * or src, does nothing. dst may equal src; otherwise the two must not
+ * overlap. dst needs room for count 16-bit values, src holds count pixels. */
 VC15_API void VC15_CALL RGB555_RGB565(uint16_t* dst, const uint16_t* src, int32_t count);
 VC15_API void VC15_CALL RGB565_RGB555(uint16_t* dst, const uint16_t* src, int32_t count);
 VC15_API void VC15_CALL RGB888_RGB565(uint16_t* dst, const uint8_t* src, int32_t count);
@@ -510,7 +602,13 @@ VC15_API void VC15_CALL RGBA8888_ARGB4444(uint16_t* dst, const uint8_t* src, int
 /* BMP loader: an uncompressed 24-bit BMP into top-down R,G,B rows of
  * stride 3 * width + (width & 3) bytes (padding bytes kept). True when the
  * record was filled; the record is untouched on false. Release the pixel
- * block with imgFreeBMP, never with free() or delete.
+ * block with imgFreeBMP, never with free() or delete, and never read it
+ * after that.
+ * Only bottom-up 24-bit files (positive height) decode as pictures: pixels
+ * are always taken from offset 54, and nothing but the width (offset 18)
+ * and height (offset 22) is read: no "BM" signature, bit count,
+ * compression or palette check, so any file "loads".
+ *   false: a null filename or record (nothing opened).
  * Hostile files never make the loader read or write out of bounds:
  *   false: the file cannot be opened (missing, no access, a directory or
  *          device), is larger than 1 GiB, has width < 0 with height > 0, or
@@ -522,14 +620,59 @@ VC15_API bool VC15_CALL imgLoadBMP(const char* filename, ImgData* record);
 /* Frees record->pixels (null allowed) and sets it to null. */
 VC15_API void VC15_CALL imgFreeBMP(ImgData* record);
 
-/* DirectDraw enumeration into host-owned lists: 0, or -1 when the platform's
- * enumeration call failed. */
+/* Sprite validation, for hosts that load span data from files or other
+ * untrusted sources; Draw itself checks no record (see the guide).
+ * spnValidate: 0 when `image` is a span-list image (kind IMAGE_SPANLIST, box
+ * not negative) whose spanCount records all fit in the first `bytes` bytes
+ * of `spans` and lie inside its box (x + count <= width, y < height); -1
+ * otherwise, or for a null image. Reads only; `spans` may be null with no
+ * records.
+ * spnValidateDepth: 0 when both images pass that check (16-bit pixels in
+ * `colorBytes`, 8-bit samples in `depthBytes`) and the depth image pairs with
+ * its sprite: the same box and record count, and each record with the
+ * sprite's x, y and count, as spnBuildDepthFromPixels makes it; -1 otherwise
+ * or for a null image. */
+VC15_API int32_t VC15_CALL spnValidate(const CSpanImage* image, size_t bytes);
+VC15_API int32_t VC15_CALL spnValidateDepth(const CSpanImage* color, size_t colorBytes, const CSpanImage* depth,
+                                            size_t depthBytes);
+
+/* DirectDraw enumeration into host-owned lists. Each appends one node per
+ * item after the nodes already there (the list is not emptied); the nodes
+ * are the host's from then on (vcDeleteNode). 0, or -1 when the platform's
+ * enumeration call failed (nodes appended before stay) or for a null list,
+ * object or device node (nothing called).
+ * vdxGetDDrawDrivers: drivers (flags: DDENUM_*, passed through), at most 256
+ *   per enumeration into an empty list. vdxGetVideoModes: the display modes
+ *   of one DirectDraw object, with refresh rates (at most 256).
+ *   vdxGetD3DDrivers: the 3-D devices of one Direct3D object.
+ *   vdxGetZBufferFormats: the depth-buffer formats of one of those devices
+ *   (at most 256 in the life of the process). */
 VC15_API int32_t VC15_CALL vdxGetDDrawDrivers(uint32_t flags, CNodeList* list);
 VC15_API int32_t VC15_CALL vdxGetVideoModes(IDirectDraw7* ddraw, CNodeList* list);
 VC15_API int32_t VC15_CALL vdxGetZBufferFormats(IDirect3D7* d3d, CD3DDeviceNode* device, CNodeList* list);
 VC15_API int32_t VC15_CALL vdxGetD3DDrivers(IDirect3D7* d3d, CNodeList* list);
 
-/* Creation: 0, or -1 as soon as a platform call failed. */
+/* Creation: 0, or -1 as soon as a platform call failed; objects made before
+ * the failure stay in their out-pointers for the host to release. A null
+ * object, node, class id, target or out-pointer gives -1 before any platform
+ * call (vdxCreateFrameBufferExclusive needs backBuffer only with a count).
+ * The created objects are the host's (Release them). Call
+ * IDirectDraw7::SetCooperativeLevel on the new object before creating any
+ * surface: DDSCL_NORMAL for a window (vdxCreateFrameBufferNormal), with
+ * DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN (and a display mode) for a flipping
+ * chain (vdxCreateFrameBufferExclusive).
+ * vdxCreateDDraw: the DirectDraw object of a driver node.
+ * vdxCreateFrameBufferExclusive: the primary surface, with backBufferCount
+ *   back buffers (flipping chain) and the first of them in *backBuffer.
+ * vdxCreateFrameBufferNormal: the primary surface (windowed).
+ * vdxCreateOffScreenSurface: a width x height surface in the display's
+ *   format, in video memory when videoMemory is not 0, filled with the raw
+ *   value 0x7000 (unconverted, whatever the format).
+ * vdxCreateZBuffer: a depth buffer in video memory in a listed format; the
+ *   host attaches it.
+ * vdxCreateD3D / vdxCreateD3DDevice: the Direct3D interface of a
+ *   DirectDraw object; a 3-D device of a class (usually
+ *   &node->desc.deviceGUID) rendering into a surface. */
 VC15_API int32_t VC15_CALL vdxCreateDDraw(CDDrawDriverNode* driver, IDirectDraw7** out);
 VC15_API int32_t VC15_CALL vdxCreateFrameBufferExclusive(IDirectDraw7* ddraw, uint32_t backBufferCount,
                                                          IDirectDrawSurface7** primary,
@@ -543,7 +686,15 @@ VC15_API int32_t VC15_CALL vdxCreateD3D(IDirectDraw7* ddraw, IDirect3D7** out);
 VC15_API int32_t VC15_CALL vdxCreateD3DDevice(IDirect3D7* d3d, const GUID* deviceClass, IDirectDrawSurface7* target,
                                               IDirect3DDevice7** out);
 
-/* Colours. */
+/* Colours on a surface of any pixel format.
+ * vdxColorMatch: the surface's own pixel value for a COLORREF, found by
+ *   letting GDI draw it into the pixel at (0, 0) and reading it back (the
+ *   pixel is put back); 0xFFFFFFFF when the surface cannot be locked or is
+ *   null.
+ * vdxSetColorKey: makes the matched value the source colour key; the
+ *   platform's result (DDERR_INVALIDPARAMS for a null surface).
+ * vdxFillColor: fills the whole surface with the matched colour; true when
+ *   the fill succeeded, false for a null surface. */
 VC15_API uint32_t VC15_CALL vdxColorMatch(IDirectDrawSurface7* surface, COLORREF color);
 VC15_API HRESULT VC15_CALL vdxSetColorKey(IDirectDrawSurface7* surface, COLORREF color);
 VC15_API bool VC15_CALL vdxFillColor(IDirectDrawSurface7* surface, uint8_t red, uint8_t green, uint8_t blue);

@@ -12,6 +12,7 @@
 //
 //   file                                      result  record     pixels
 //   ----------------------------------------  ------  ---------  ----------------
+//   null file name or record (not opened)     false   untouched  nothing made
 //   can't be opened: missing, no access, a    false   untouched  nothing made
 //     directory; on POSIX also a device or
 //     pipe (only regular files are read)
@@ -44,14 +45,10 @@ namespace vc15 {
 
 namespace {
 
-// Zeroed memory from the library's general-purpose allocator (calloc pairs
-// with the MemFree that releases it), honouring the allocation-failure
-// injection. Large blocks come back as fresh zero pages, so rows the file
-// never reaches cost nothing.
-void* BmpAlloc(size_t bytes) {
-    if (!memory_detail::AllowAllocation()) return nullptr;
-    return std::calloc(bytes, 1);
-}
+// Zeroed memory from the library's general-purpose allocator, honouring the
+// allocation-failure injection. Large blocks come back as fresh zero pages,
+// so rows the file never reaches cost nothing.
+void* BmpAlloc(size_t bytes) { return MemAllocZeroed(bytes); }
 
 // Little-endian signed 32-bit at `offset`; bytes beyond the file read as 0.
 int32_t ReadLe32(const uint8_t* file, size_t size, size_t offset) {
@@ -110,6 +107,7 @@ bool DecodeBmp(const uint8_t* file, size_t size, ImgData* record, uint64_t maxBl
 extern "C" {
 
 VC15_API bool VC15_CALL imgLoadBMP(const char* filename, ImgData* record) {
+    if (!filename || !record) return false;  // nothing opened, nothing written
     vc15::bmpfile::Handle file = vc15::bmpfile::Open(filename);
     if (!file) return false;
     const uint64_t size = vc15::bmpfile::Size(file);

@@ -149,22 +149,29 @@ const ConvertTable& ActiveConvertTable() { return Active(); }
 
 extern "C" {
 
+// A null buffer makes the call do nothing, whatever the count.
 VC15_API void VC15_CALL RGB555_RGB565(uint16_t* dst, const uint16_t* src, int32_t count) {
+    if (!dst || !src) return;
     vc15::Active().rgb555ToRgb565(dst, src, count);
 }
 VC15_API void VC15_CALL RGB565_RGB555(uint16_t* dst, const uint16_t* src, int32_t count) {
+    if (!dst || !src) return;
     vc15::Active().rgb565ToRgb555(dst, src, count);
 }
 VC15_API void VC15_CALL RGB888_RGB565(uint16_t* dst, const uint8_t* src, int32_t count) {
+    if (!dst || !src) return;
     vc15::Active().rgb888ToRgb565(dst, src, count);
 }
 VC15_API void VC15_CALL RGB888_RGB555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    if (!dst || !src) return;
     vc15::Active().rgb888ToRgb555(dst, src, count);
 }
 VC15_API void VC15_CALL RGBA8888_ARGB1555(uint16_t* dst, const uint8_t* src, int32_t count) {
+    if (!dst || !src) return;
     vc15::Active().rgba8888ToArgb1555(dst, src, count);
 }
 VC15_API void VC15_CALL RGBA8888_ARGB4444(uint16_t* dst, const uint8_t* src, int32_t count) {
+    if (!dst || !src) return;
     vc15::Active().rgba8888ToArgb4444(dst, src, count);
 }
 

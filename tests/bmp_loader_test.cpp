@@ -7,6 +7,7 @@
 #include <random>
 
 #include "bmp_test_files.h"
+#include "canvas/memory.h"
 #include "pixel/bmp.h"
 
 namespace {
@@ -101,6 +102,16 @@ TEST(BmpLoader, MissingFileLeavesRecordUntouched) {
     EXPECT_TRUE(SameRecord(rec, Sentinel()));
     EXPECT_FALSE(imgLoadBMP("", &rec));
     EXPECT_TRUE(SameRecord(rec, Sentinel()));
+    EXPECT_FALSE(imgLoadBMP(nullptr, &rec));
+    EXPECT_TRUE(SameRecord(rec, Sentinel()));
+}
+
+TEST(BmpLoader, NullRecordIsRefusedBeforeTheFileIsRead) {
+    TempFile t("null-record.bmp");
+    t.Write(MakeFile(2, 2, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0}));
+    vc15::testing::FailAllocationsAfter(-1);
+    EXPECT_FALSE(imgLoadBMP(t.Name().c_str(), nullptr));
+    EXPECT_EQ(vc15::testing::FailAllocationsAfter(-1), 0);  // nothing allocated
 }
 
 TEST(BmpLoader, LoadedRowsConvertToCanvasPixels) {

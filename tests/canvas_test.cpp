@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 #include "VexaCanvas15.h"
+#include "guard_pages.h"
 #include "memory_surface.h"
 
 namespace {
@@ -75,6 +78,9 @@ TEST(CanvasObject, ConcurrentAddRefReleaseKeepsExactCount) {
             for (int i = 0; i < kPairs; ++i) {
                 c->AddRef();
                 c->Release();
+                void* again = nullptr;  // QueryInterface takes its reference the same way
+                if (i % 8 == 0 && c->QueryInterface(VC15_IID_CANVAS, &again) == 0)
+                    static_cast<ICanvas15*>(again)->Release();
             }
         });
     for (auto& t : threads) t.join();
@@ -125,8 +131,12 @@ TEST(CanvasSurface, CreateSizesAndResets) {
 
 TEST(CanvasSurface, CreateWithImpossibleSizeLeavesEmptyCanvas) {
     CanvasPtr c;
+    // Beyond the size limit (a side above 32767, or a pixel buffer above
+    // 1 GiB) as when the memory cannot be had, at once.
     for (CanvasDesc d : {CanvasDesc{CANVAS_DEPTHPLANE, -5, 10}, CanvasDesc{0, 10, -1},
-                         CanvasDesc{CANVAS_DEPTHPLANE, 0x7FFFFFFF, 0x7FFFFFFF}, CanvasDesc{0, 0, 100}}) {
+                         CanvasDesc{CANVAS_DEPTHPLANE, 0x7FFFFFFF, 0x7FFFFFFF}, CanvasDesc{0, 0, 100},
+                         CanvasDesc{CANVAS_DEPTHPLANE, 100000, 100000}, CanvasDesc{CANVAS_DEPTHPLANE, 32768, 2},
+                         CanvasDesc{0, 2, 32768}, CanvasDesc{0, 16385, 32767}, CanvasDesc{0, 32767, 32767}}) {
         EXPECT_EQ(c->Create(&d), 0);
         uint16_t* buf = nullptr;
         c->GetBuffer(&buf);
@@ -135,6 +145,16 @@ TEST(CanvasSurface, CreateWithImpossibleSizeLeavesEmptyCanvas) {
         EXPECT_EQ(Impl(c.p).depthPlane, nullptr);
         FillRectDesc f{{1, 2, 3}, 0, 0, 0, 4, 4};
         EXPECT_EQ(c->FillRect(&f), 0);  // writes nothing
+    }
+}
+
+TEST(CanvasSurface, CreateUpToTheSizeLimit) {
+    CanvasPtr c;
+    for (CanvasDesc d : {CanvasDesc{CANVAS_DEPTHPLANE, 32767, 2}, CanvasDesc{CANVAS_DEPTHPLANE, 2, 32767}}) {
+        ASSERT_EQ(c->Create(&d), 0);
+        EXPECT_EQ(c->GetWidth(), d.width);
+        EXPECT_EQ(c->GetHeight(), d.height);
+        ASSERT_NE(Impl(c.p).depthPlane, nullptr);
     }
 }
 
@@ -188,6 +208,211 @@ TEST(CanvasSurface, CopyToSurfaceHonoursPitch) {
     EXPECT_EQ(c->CopyToSurface(&s), -1);
     EXPECT_EQ(s.unlocks, unlocksBefore);  // nothing unlocked after a failed lock
     EXPECT_EQ(c->CopyToSurface(nullptr), -1);
+}
+
+// ---- A careless host -----------------------------------------------------
+// Every rectangle and surface is held to the canvas; the canvas's pixels and
+// depth plane sit against guard pages, so one element too far faults.
+
+struct Guarded16 {
+    explicit Guarded16(vc15test::GuardSide side) : guard(side) {
+        CanvasDesc d{CANVAS_DEPTHPLANE, 16, 16};
+        EXPECT_EQ(c->Create(&d), 0);
+        c->GetBuffer(&px);
+    }
+    ~Guarded16() {
+        c->Release();
+        EXPECT_EQ(vc15test::GuardPages::Live(), 0u);
+    }
+    vc15test::GuardPages guard;
+    ICanvas15* c = CreateInstance();
+    uint16_t* px = nullptr;
+};
+
+bool In(const ClipRect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+TEST(CanvasMisuse, ClipRectIsHeldToTheCanvas) {
+    struct Case {
+        ClipRect given, kept;
+    } cases[] = {
+        {{-10, -10, 8, 8}, {0, 0, 8, 8}},
+        {{0, 0, 1000, 1000}, {0, 0, 16, 16}},
+        {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {0, 0, 16, 16}},
+        {{3, 4, 15, 16}, {3, 4, 15, 16}},      // within: kept as given
+        {{10, 10, 5, 5}, {10, 10, 10, 10}},    // inverted: empty
+        {{20, 20, 30, 30}, {16, 16, 16, 16}},  // beyond: empty
+        {{-9, 3, -1, 9}, {0, 3, 0, 9}},
+    };
+    // A 40 x 40 sprite and raw image over the whole canvas, drawn with every
+    // effect: only pixels inside the kept rectangle may change.
+    std::vector<uint16_t> rawPixels(40 * 40, 0x1111);
+    CSpanImage sprite, depth;
+    ASSERT_EQ(spnBuildFromPixels(&sprite, rawPixels.data(), 40, 40, 40, 0), 0);
+    std::vector<uint8_t> samples(40 * 40, 3);
+    ASSERT_EQ(spnBuildDepthFromPixels(&depth, &sprite, samples.data(), 40), 0);
+    CRawImage raw;
+    raw.width = 40;
+    raw.height = 40;
+    raw.pixels = rawPixels.data();
+    DepthParams params{DEPTH_WRITE, 0, &depth};
+    const DrawEffect alpha{EFFECT_ALPHA, 0, 256, nullptr}, soft{EFFECT_SOFT_EDGE, 0, 0, nullptr},
+        depthEffect{EFFECT_DEPTH, 0, 0, &params}, depthAlpha{EFFECT_DEPTH_ALPHA, 0, 256, &params};
+    for (auto side : {vc15test::GuardSide::Before, vc15test::GuardSide::After})
+        for (const Case& k : cases) {
+            Guarded16 g(side);
+            ClipRect full{0, 0, 16, 16};
+            ASSERT_EQ(g.c->SetClipRect(&full), 0);
+            FillRectDesc black{{0, 0, 0}, 0, 0, 0, 16, 16};
+            ASSERT_EQ(g.c->FillRect(&black), 0);
+            ASSERT_EQ(g.c->SetClipRect(&k.given), 0);
+            const ClipRect& kept = Impl(g.c).clip;
+            EXPECT_EQ(kept.left, k.kept.left);
+            EXPECT_EQ(kept.top, k.kept.top);
+            EXPECT_EQ(kept.right, k.kept.right);
+            EXPECT_EQ(kept.bottom, k.kept.bottom);
+            EXPECT_EQ(g.c->SetClipRect(nullptr), -1);
+            EXPECT_EQ(kept.right, k.kept.right);  // unchanged by the refusal
+            const uint8_t* plane = Impl(g.c).depthPlane->data;
+            for (const DrawEffect* e :
+                 {static_cast<const DrawEffect*>(nullptr), &alpha, &soft, &depthEffect, &depthAlpha}) {
+                for (int32_t at : {-10, -12, 0}) {
+                    EXPECT_EQ(g.c->Draw(at, at, &sprite, e), 0);
+                    if (!e) {
+                        EXPECT_EQ(g.c->Draw(at, at, &raw, nullptr), 0);
+                    }
+                }
+            }
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const bool in = In(k.kept, x, y);
+                    ASSERT_EQ(g.px[y * 16 + x], in ? 0x1111 : 0) << x << "," << y;
+                    ASSERT_EQ(plane[y * 16 + x], in ? 3 : 255) << x << "," << y;
+                }
+        }
+}
+
+TEST(CanvasMisuse, FillRectIsClippedToTheCanvasOnly) {
+    struct Case {
+        int32_t x, y, w, h;
+    } cases[] = {{-4, -3, 8, 6},
+                 {12, 13, 10, 10},
+                 {-100, 5, 1000, 2},
+                 {16, 0, 4, 4},
+                 {0, -5, 16, 5},
+                 {INT_MAX - 1, 0, INT_MAX, 4},
+                 {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                 {5, 5, INT_MAX, INT_MAX},
+                 {2, 3, 4, 5}};
+    for (auto side : {vc15test::GuardSide::Before, vc15test::GuardSide::After})
+        for (const Case& k : cases) {
+            Guarded16 g(side);
+            std::fill(g.px, g.px + 256, 0x5555);
+            ClipRect narrow{6, 6, 8, 8};  // not consulted by FillRect
+            g.c->SetClipRect(&narrow);
+            FillRectDesc f{{255, 255, 255}, 0, k.x, k.y, k.w, k.h};
+            EXPECT_EQ(g.c->FillRect(&f), 0);
+            const ClipRect area{k.x, k.y, static_cast<int32_t>(std::min<int64_t>(int64_t{k.x} + k.w, INT_MAX)),
+                                static_cast<int32_t>(std::min<int64_t>(int64_t{k.y} + k.h, INT_MAX))};
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    ASSERT_EQ(g.px[y * 16 + x], In(area, x, y) ? 0x7FFF : 0x5555)
+                        << k.x << "," << k.y << " " << x << "," << y;
+        }
+}
+
+TEST(CanvasMisuse, CopyToSurfaceCopiesWhatBothHave) {
+    CanvasPtr c;
+    vc15test::MemorySurface bare(64, 4, 0xEE);
+    EXPECT_EQ(c->CopyToSurface(&bare), -1);  // no pixels: not even locked
+    EXPECT_EQ(bare.locks, 0);
+
+    CanvasDesc d{0, 320, 240};
+    ASSERT_EQ(c->Create(&d), 0);
+    uint16_t* px = nullptr;
+    c->GetBuffer(&px);
+    for (int i = 0; i < 320 * 240; ++i) px[i] = static_cast<uint16_t>(i * 13 + 5);
+    struct Case {
+        int32_t pitch, rows, width;
+        DWORD bits;
+        int32_t result, copiedCols, copiedRows;
+    } cases[] = {
+        {64, 32, 32, 16, 0, 32, 32},        // smaller than the canvas
+        {1000, 250, 500, 16, 0, 320, 240},  // wider and higher: the rest untouched
+        {64, 32, 100, 16, 0, 32, 32},       // a width beyond the pitch: the pitch holds
+        {640, 4, 320, 16, 0, 320, 4},       // fewer rows
+        {128, 32, 32, 32, -1, 0, 0},        // 32-bit pixels: nothing written
+        {64, 32, 32, 8, -1, 0, 0},          // 8-bit pixels
+        {64, 32, 32, 0, -1, 0, 0},          // no format reported
+    };
+    for (const Case& k : cases) {
+        vc15test::MemorySurface s(k.pitch, k.rows, 0xEE, k.width, k.bits);
+        EXPECT_EQ(c->CopyToSurface(&s), k.result) << k.pitch << " " << k.bits;
+        EXPECT_EQ(s.locks, 1);
+        EXPECT_EQ(s.unlocks, 1);  // unlocked on every path after a lock
+        for (int y = 0; y < k.rows; ++y)
+            for (int b = 0; b < k.pitch; ++b) {
+                const bool copied = y < k.copiedRows && b < 2 * k.copiedCols;
+                const uint8_t want = copied ? reinterpret_cast<const uint8_t*>(px + y * 320)[b] : 0xEE;
+                ASSERT_EQ(s.memory[static_cast<size_t>(y) * k.pitch + b], want) << k.pitch << ": " << y << "," << b;
+            }
+    }
+}
+
+TEST(CanvasMisuse, NullPointersGetTheFailureResult) {
+    CanvasPtr c;
+    EXPECT_EQ(c->GetBuffer(nullptr), -1);
+    EXPECT_EQ(c->QueryInterface(VC15_IID_CANVAS, nullptr), -1);
+    EXPECT_EQ(c->QueryInterface(VC15_IID_CANVAS15, nullptr), -1);
+    EXPECT_EQ(c->AddRef(), 2u);  // no reference taken by the refusals
+    c->Release();
+    EXPECT_EQ(c->SetClipRect(nullptr), -1);
+    EXPECT_EQ(c->Create(nullptr), -1);
+    EXPECT_EQ(c->FillRect(nullptr), -1);
+    EXPECT_EQ(c->Draw(0, 0, nullptr, nullptr), -1);
+    EXPECT_EQ(c->CopyToSurface(nullptr), -1);
+    CanvasDesc d{CANVAS_DEPTHPLANE, 8, 8};
+    ASSERT_EQ(c->Create(&d), 0);
+    EXPECT_EQ(c->GetBuffer(nullptr), -1);
+    EXPECT_EQ(c->SetClipRect(nullptr), -1);
+    EXPECT_EQ(c->Draw(0, 0, nullptr, nullptr), -1);
+    // A depth effect whose parameters or depth image are missing.
+    CSpanImage sprite;
+    const uint16_t one = 0x1234;
+    ASSERT_EQ(spnBuildFromPixels(&sprite, &one, 1, 1, 1, 0), 0);
+    DepthParams noImage{0, 0, nullptr};
+    const DrawEffect noParams{EFFECT_DEPTH, 0, 0, nullptr}, noDepthImage{EFFECT_DEPTH_ALPHA, 0, 128, &noImage};
+    EXPECT_EQ(c->Draw(0, 0, &sprite, &noParams), -1);
+    EXPECT_EQ(c->Draw(0, 0, &sprite, &noDepthImage), -1);
+}
+
+TEST(CanvasMisuse, ImagesWithANegativeBoxAreRefused) {
+    CanvasPtr c;
+    CanvasDesc d{CANVAS_DEPTHPLANE, 8, 8};
+    ASSERT_EQ(c->Create(&d), 0);
+    uint16_t pixels[4] = {1, 2, 3, 4};
+    CRawImage raw;
+    raw.pixels = pixels;
+    CSpanImage sprite, depth;
+    ASSERT_EQ(spnBuildFromPixels(&sprite, pixels, 4, 1, 4, 0), 0);
+    const uint8_t samples[4] = {0, 0, 0, 0};
+    ASSERT_EQ(spnBuildDepthFromPixels(&depth, &sprite, samples, 4), 0);
+    DepthParams params{0, 0, &depth};
+    const DrawEffect depthEffect{EFFECT_DEPTH, 0, 0, &params};
+    for (int32_t w : {-1, 4}) {
+        for (int32_t h : {-1, 1}) {
+            if (w > 0 && h > 0) continue;
+            raw.width = w;
+            raw.height = h;
+            EXPECT_EQ(c->Draw(2, 2, &raw, nullptr), -1);
+            sprite.width = w;
+            sprite.height = h;
+            EXPECT_EQ(c->Draw(2, 2, &sprite, nullptr), -1);
+        }
+    }
+    sprite.width = 4;
+    sprite.height = 1;
+    depth.width = -4;
+    EXPECT_EQ(c->Draw(2, 2, &sprite, &depthEffect), -1);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ FREE_FUNCTIONS = [
     "RGB555_RGB565", "RGB565_RGB555", "RGB888_RGB565", "RGB888_RGB555",
     "RGBA8888_ARGB1555", "RGBA8888_ARGB4444",
     "imgLoadBMP", "imgFreeBMP",
+    "spnValidate", "spnValidateDepth",
     "vdxGetDDrawDrivers", "vdxGetVideoModes", "vdxGetZBufferFormats", "vdxGetD3DDrivers",
     "vdxCreateDDraw", "vdxCreateFrameBufferExclusive", "vdxCreateFrameBufferNormal",
     "vdxCreateOffScreenSurface", "vdxCreateZBuffer", "vdxCreateD3D", "vdxCreateD3DDevice",

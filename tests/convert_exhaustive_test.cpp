@@ -249,10 +249,11 @@ TEST(ConvertBounds, OneColourIntoZeroedLocalWritesOnlyLowHalf) {
     });
 }
 
-TEST(ConvertBounds, CountZeroOrLessTouchesNothing) {
+TEST(ConvertBounds, CountZeroOrLessOrANullBufferTouchesNothing) {
     AtEveryLevel([&] {
-        // Null buffers: any access would fault.
-        for (int32_t n : {0, -1, -5, INT32_MIN}) {
+        // Null buffers: any access would fault. With a null buffer on either
+        // side even a positive count does nothing.
+        for (int32_t n : {0, -1, -5, INT32_MIN, 1, 4, INT32_MAX}) {
             RGB555_RGB565(nullptr, nullptr, n);
             RGB565_RGB555(nullptr, nullptr, n);
             RGB888_RGB565(nullptr, nullptr, n);
@@ -261,9 +262,20 @@ TEST(ConvertBounds, CountZeroOrLessTouchesNothing) {
             RGBA8888_ARGB4444(nullptr, nullptr, n);
             uint16_t dst[4] = {1, 2, 3, 4};
             const uint8_t src[16] = {0xFF};
-            RGB888_RGB565(dst, src, n);
-            RGBA8888_ARGB4444(dst, src, n);
-            RGB555_RGB565(dst, dst, n);
+            if (n <= 0) {
+                RGB888_RGB565(dst, src, n);
+                RGBA8888_ARGB4444(dst, src, n);
+                RGB555_RGB565(dst, dst, n);
+            }
+            RGB555_RGB565(dst, nullptr, n);
+            RGB565_RGB555(dst, nullptr, n);
+            RGB888_RGB565(dst, nullptr, n);
+            RGB888_RGB555(dst, nullptr, n);
+            RGBA8888_ARGB1555(dst, nullptr, n);
+            RGBA8888_ARGB4444(dst, nullptr, n);
+            RGB555_RGB565(nullptr, dst, n);
+            RGB888_RGB555(nullptr, src, n);
+            RGBA8888_ARGB1555(nullptr, src, n);
             EXPECT_EQ(dst[0], 1);
             EXPECT_EQ(dst[3], 4);
         }

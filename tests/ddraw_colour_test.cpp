@@ -35,6 +35,12 @@ std::vector<COLORREF> SampleColours() {
     return colours;
 }
 
+TEST_F(DDrawColour, NullSurfaceIsRefused) {
+    EXPECT_EQ(vdxColorMatch(nullptr, Colour(1, 2, 3)), 0xFFFFFFFFu);
+    EXPECT_EQ(vdxSetColorKey(nullptr, Colour(1, 2, 3)), static_cast<HRESULT>(DDERR_INVALIDPARAMS));
+    EXPECT_FALSE(vdxFillColor(nullptr, 1, 2, 3));
+}
+
 TEST_F(DDrawColour, MatchGivesTheNativeValueAndPutsTheProbeBack) {
     for (const FormatCase& f : kFormats) {
         SCOPED_TRACE(f.name);

@@ -39,6 +39,34 @@ TEST_F(DDrawCreate, DirectDrawFromEveryDriverNode) {
     }
 }
 
+// A driver node laid out by a host in C, with a table pointer of its own:
+// only its published fields are read (the sanitizer build reports a read
+// through the node class's dynamic type).
+TEST_F(DDrawCreate, DriverNodeOfACHost) {
+    struct CHostDriverNode {
+        const void* table;
+        void* prev;
+        void* next;
+        void* owner;
+        char name[64];
+        char description[64];
+        GUID guid;
+        DDCAPS caps;
+        HMONITOR monitor;
+    };
+    static_assert(sizeof(CHostDriverNode) == sizeof(CDDrawDriverNode), "C host driver node");
+    static const void* const kTable[3] = {nullptr, nullptr, nullptr};
+    CHostDriverNode node;
+    std::memset(&node, 0, sizeof node);
+    node.table = kTable + 2;  // all-zero guid: the primary display driver
+    Ref<IDirectDraw7> made;
+    ASSERT_EQ(vdxCreateDDraw(reinterpret_cast<CDDrawDriverNode*>(&node), made.out()), 0);
+    EXPECT_TRUE(made);
+#if !defined(_WIN32)
+    EXPECT_EQ(vc15::standin::GetJournal().createExGuidPointer, &node.guid);
+#endif
+}
+
 TEST_F(DDrawCreate, UnknownDriverGuidFails) {
     CDDrawDriverNode node;
     node.guid.Data1 = 0xDEADBEEF;
@@ -184,6 +212,46 @@ TEST_F(DDrawCreate, FlippingChainWithTwoBackBuffers) {
     EXPECT_EQ(j.getAttachedCaps.dwCaps3, 0u);
     EXPECT_EQ(j.getAttachedCaps.dwCaps4, 0u);
 #endif
+}
+
+// Null objects, nodes and out-pointers: -1 before any platform call, and
+// nothing is created that the host could not release.
+TEST_F(DDrawCreate, NullArgumentsAreRefused) {
+    IDirectDraw7* ddOut = nullptr;
+    IDirectDrawSurface7* s1 = nullptr;
+    IDirectDrawSurface7* s2 = nullptr;
+    IDirect3D7* d3dOut = nullptr;
+    IDirect3DDevice7* devOut = nullptr;
+    CDDrawDriverNode driver;
+    CZBufferFormatNode format;
+    EXPECT_EQ(vdxCreateDDraw(nullptr, &ddOut), -1);
+    EXPECT_EQ(vdxCreateDDraw(&driver, nullptr), -1);
+    EXPECT_EQ(vdxCreateFrameBufferExclusive(nullptr, 0, &s1, &s2), -1);
+    EXPECT_EQ(vdxCreateFrameBufferExclusive(dd.get(), 0, nullptr, &s2), -1);
+    EXPECT_EQ(vdxCreateFrameBufferExclusive(dd.get(), 2, &s1, nullptr), -1);
+    EXPECT_EQ(vdxCreateFrameBufferNormal(nullptr, &s1), -1);
+    EXPECT_EQ(vdxCreateFrameBufferNormal(dd.get(), nullptr), -1);
+    EXPECT_EQ(vdxCreateOffScreenSurface(nullptr, &s1, 8, 8, 0), -1);
+    EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), nullptr, 8, 8, 0), -1);
+    EXPECT_EQ(vdxCreateZBuffer(nullptr, &s1, &format, 8, 8), -1);
+    EXPECT_EQ(vdxCreateZBuffer(dd.get(), nullptr, &format, 8, 8), -1);
+    EXPECT_EQ(vdxCreateZBuffer(dd.get(), &s1, nullptr, 8, 8), -1);
+    EXPECT_EQ(vdxCreateD3D(nullptr, &d3dOut), -1);
+    EXPECT_EQ(vdxCreateD3D(dd.get(), nullptr), -1);
+    Ref<IDirect3D7> d3d;
+    ASSERT_EQ(vdxCreateD3D(dd.get(), d3d.out()), 0);
+    Ref<IDirectDrawSurface7> target;
+    ASSERT_EQ(vdxCreateOffScreenSurface(dd.get(), target.out(), 8, 8, 0), 0);
+    const GUID cls = IID_IDirect3DRGBDevice;
+    EXPECT_EQ(vdxCreateD3DDevice(nullptr, &cls, target.get(), &devOut), -1);
+    EXPECT_EQ(vdxCreateD3DDevice(d3d.get(), nullptr, target.get(), &devOut), -1);
+    EXPECT_EQ(vdxCreateD3DDevice(d3d.get(), &cls, nullptr, &devOut), -1);
+    EXPECT_EQ(vdxCreateD3DDevice(d3d.get(), &cls, target.get(), nullptr), -1);
+    EXPECT_EQ(ddOut, nullptr);
+    EXPECT_EQ(s1, nullptr);
+    EXPECT_EQ(s2, nullptr);
+    EXPECT_EQ(d3dOut, nullptr);
+    EXPECT_EQ(devOut, nullptr);
 }
 
 TEST_F(DDrawCreate, DepthBufferAndDevice) {

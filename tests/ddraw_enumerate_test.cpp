@@ -98,6 +98,25 @@ TEST_F(DDrawEnumerate, HeaderWithCountButNoNodesIsEmptyForTheLinks) {
     EXPECT_EQ(drivers.list.tail->next, nullptr);
 }
 
+TEST_F(DDrawEnumerate, NullListsAndObjectsAreRefused) {
+    Ref<IDirectDraw7> dd;
+    ASSERT_TRUE(MakeDirectDraw(dd));
+    Ref<IDirect3D7> d3d;
+    ASSERT_EQ(vdxCreateD3D(dd.get(), d3d.out()), 0);
+    OwnedList list;
+    CD3DDeviceNode device;
+    EXPECT_EQ(vdxGetDDrawDrivers(0, nullptr), -1);
+    EXPECT_EQ(vdxGetVideoModes(nullptr, &list), -1);
+    EXPECT_EQ(vdxGetVideoModes(dd.get(), nullptr), -1);
+    EXPECT_EQ(vdxGetZBufferFormats(nullptr, &device, &list), -1);
+    EXPECT_EQ(vdxGetZBufferFormats(d3d.get(), nullptr, &list), -1);
+    EXPECT_EQ(vdxGetZBufferFormats(d3d.get(), &device, nullptr), -1);
+    EXPECT_EQ(vdxGetD3DDrivers(nullptr, &list), -1);
+    EXPECT_EQ(vdxGetD3DDrivers(d3d.get(), nullptr), -1);
+    EXPECT_EQ(list.list.count, 0);
+    EXPECT_EQ(list.list.head, nullptr);
+}
+
 TEST_F(DDrawEnumerate, FailedEnumerationReturnsMinusOne) {
     OwnedList drivers;
     EXPECT_EQ(vdxGetDDrawDrivers(0x80, &drivers), -1);  // flags the platform refuses

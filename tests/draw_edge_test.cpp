@@ -585,7 +585,8 @@ TEST(DrawSpansDepthAlpha, Levels) {
     Scene s(true);
     DepthSprite a(4, 0x7fff, 0);
     s.c.Fill(0);
-    vc15::DrawSpansDepthAlpha(s.c.canvas, 5, 5, a.colorImage, a.params, 0x10080);
+    const vc15::DepthArgs args{a.params.flags, a.params.bias, vc15::ReadRecord<vc15::SpanImageView>(&a.depthImage)};
+    vc15::DrawSpansDepthAlpha(s.c.canvas, 5, 5, vc15::ReadRecord<vc15::SpanImageView>(&a.colorImage), args, 0x10080);
     EXPECT_EQ(s.c.At(5, 5), 0x3def);
 }
 

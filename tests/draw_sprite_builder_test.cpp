@@ -74,6 +74,12 @@ TEST(SpriteBuilder, EmptyAndRefusedInputs) {
     EXPECT_EQ(spnBuildFromPixels(&img, keys, -1, 2, 2, K), -1);
     EXPECT_EQ(spnBuildFromPixels(&img, keys, 70000, 1, 70000, K), -1);  // x is 16-bit
     EXPECT_EQ(spnBuildDepthFromPixels(&img, &img, nullptr, 0), -1);
+    CSpanImage noSpans, out;  // records announced without span data
+    noSpans.width = 2;
+    noSpans.height = 1;
+    noSpans.spanCount = 1;
+    const uint8_t samples[2] = {1, 2};
+    EXPECT_EQ(spnBuildDepthFromPixels(&out, &noSpans, samples, 2), -1);
     // A refused call leaves the image as it was.
     const uint16_t one[] = {5};
     ASSERT_EQ(spnBuildFromPixels(&img, one, 1, 1, 1, K), 0);

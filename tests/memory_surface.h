@@ -1,4 +1,5 @@
-// A host-side IDirectDrawSurface7 whose Lock hands out plain memory: the
+// A host-side IDirectDrawSurface7 whose Lock hands out plain memory and
+// describes it as DirectDraw does (width, height, pitch, pixel format): the
 // smallest surface a host can give CopyToSurface, on every platform. Only
 // Lock and Unlock do anything; every other operation is refused.
 #pragma once
@@ -16,11 +17,20 @@ namespace vc15test {
 
 class MemorySurface : public IDirectDrawSurface7 {
 public:
-    MemorySurface(int32_t widthBytes, int32_t rows, uint8_t fill = 0)
-        : memory(static_cast<size_t>(widthBytes) * static_cast<size_t>(rows), fill), pitch(widthBytes) {}
+    // `widthBytes` is the pitch; the reported width is pitch / 2 pixels
+    // unless given.
+    MemorySurface(int32_t widthBytes, int32_t rows, uint8_t fill = 0, int32_t widthPixels = -1, DWORD bits = 16)
+        : memory(static_cast<size_t>(widthBytes) * static_cast<size_t>(rows), fill),
+          pitch(widthBytes),
+          width(static_cast<DWORD>(widthPixels < 0 ? widthBytes / 2 : widthPixels)),
+          height(static_cast<DWORD>(rows)),
+          bitCount(bits) {}
 
     std::vector<uint8_t> memory;
     LONG pitch;
+    DWORD width;
+    DWORD height;
+    DWORD bitCount;
     HRESULT lockResult = 0;
     HRESULT unlockResult = 0;
     int locks = 0;
@@ -34,8 +44,14 @@ public:
         lastFlags = flags;
         if (lockResult) return lockResult;
         if (rect) return DDERR_INVALIDPARAMS;
+        desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;
+        desc->dwWidth = width;
+        desc->dwHeight = height;
         desc->lpSurface = memory.data();
         desc->lPitch = pitch;
+        desc->ddpfPixelFormat.dwSize = sizeof desc->ddpfPixelFormat;
+        desc->ddpfPixelFormat.dwFlags = DDPF_RGB;
+        desc->ddpfPixelFormat.dwRGBBitCount = bitCount;
         return 0;
     }
     HRESULT STDMETHODCALLTYPE Unlock(RECT*) override {
