@@ -18,7 +18,7 @@
 #include "VexaCanvas15.h"
 #include "bench/scene.h"
 #include "blit/blend_row.h"
-#include "canvas/row_copy.h"
+#include "blit/row_copy.h"
 #include "core/cpu.h"
 #include "pixel/convert.h"
 #include "tests/memory_surface.h"

@@ -1,7 +1,7 @@
 #include "blit/blend_row.h"
 #include "blit/blend_row_internal.h"
-#include "canvas/blit_ops.h"
-#include "canvas/blits.h"
+#include "blit/blit_ops.h"
+#include "blit/blits.h"
 
 namespace vc15 {
 
@@ -13,7 +13,7 @@ namespace {
 // runs of 2^30 pixels and more (whose byte length no longer fits the
 // kernel's 32-bit argument as such) go through BlendRow555 itself.
 struct AlphaOp : PixelTarget {
-    AlphaOp(CCanvas& canvas, uint32_t lv) : PixelTarget(canvas), level(lv), run(ActiveBlendRunPrepared()) {
+    AlphaOp(const DrawTarget& canvas, uint32_t lv) : PixelTarget(canvas), level(lv), run(ActiveBlendRunPrepared()) {
         L = lv & 0xffffu;
         if (L > 256) L = 256;
         PrepareBlendRun(consts, L);
@@ -36,7 +36,7 @@ struct AlphaOp : PixelTarget {
 
 }  // namespace
 
-bool DrawSpansAlpha(CCanvas& canvas, int32_t x, int32_t y, uint32_t level, const SpanImageView& image) {
+bool DrawSpansAlpha(const DrawTarget& canvas, int32_t x, int32_t y, uint32_t level, const SpanImageView& image) {
     if ((level & 0xffffu) == 0) return true;  // the kernel writes nothing at level 0
     AlphaOp op(canvas, level);
     WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),

@@ -2,9 +2,9 @@
 // whole-sprite test; the drawing blits walk colour and depth records in pairs.
 #include <cstring>
 
+#include "blit/blit_ops.h"
+#include "blit/blits.h"
 #include "blit/depth_rows.h"
-#include "canvas/blit_ops.h"
-#include "canvas/blits.h"
 
 #if defined(__GNUC__) || defined(__clang__)
 #define VC15_PREFETCH(p) __builtin_prefetch(p)
@@ -18,7 +18,7 @@ namespace {
 
 // Depth plane bytes, addressed with the canvas's row pitch.
 struct PlaneTarget {
-    explicit PlaneTarget(CCanvas& canvas) : plane(canvas.depthPlane->data), pitch(canvas.width) {}
+    explicit PlaneTarget(const DrawTarget& canvas) : plane(canvas.plane), pitch(canvas.width) {}
     uint8_t* At(int64_t row, int64_t col) const { return plane + static_cast<ptrdiff_t>(row * pitch + col); }
     uint8_t* plane;
     int64_t pitch;
@@ -26,7 +26,8 @@ struct PlaneTarget {
 
 // Lowers the plane to sample + bias where that is not farther.
 struct DepthWriteOp : PlaneTarget {
-    DepthWriteOp(CCanvas& canvas, uint32_t b) : PlaneTarget(canvas), bias(b), row(ActiveDepthRowForms().write) {}
+    DepthWriteOp(const DrawTarget& canvas, uint32_t b)
+        : PlaneTarget(canvas), bias(b), row(ActiveDepthRowForms().write) {}
     void Run(const DepthSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
         row(At(r, col), s.samples + first, len, bias);
     }
@@ -38,7 +39,8 @@ struct DepthWriteOp : PlaneTarget {
 // Depth-tested pixel write; Write decides what a passing pixel becomes.
 template <class Write>
 struct DepthTestOp : PlaneTarget {
-    DepthTestOp(CCanvas& canvas, uint32_t b, Write w) : PlaneTarget(canvas), pixels(canvas), bias(b), write(w) {}
+    DepthTestOp(const DrawTarget& canvas, uint32_t b, Write w)
+        : PlaneTarget(canvas), pixels(canvas), bias(b), write(w) {}
     void Run(const PairedSpan& s, int64_t row, int64_t col, uint32_t first, uint32_t len) const {
         write(pixels.At(row, col), At(row, col), s.pixels + first, s.samples + first, len, bias);
     }
@@ -71,7 +73,7 @@ struct DepthBlend {
 // The depth write and the copy of each record in one pass, for images that
 // FusedRecords has cleared.
 struct WriteCopyOp : PlaneTarget {
-    WriteCopyOp(CCanvas& canvas, uint32_t b)
+    WriteCopyOp(const DrawTarget& canvas, uint32_t b)
         : PlaneTarget(canvas), pixels(canvas), bias(b), row(ActiveDepthRowForms().writeCopy) {}
     void Run(const PairedSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
         row(pixels.At(r, col), At(r, col), s.pixels + first, s.samples + first, len, bias);
@@ -122,8 +124,8 @@ bool FusedRecords(const SpanImageView& image, const SpanImageView& depth) {
 }
 
 template <class Write>
-void DrawDepthTested(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image, const DepthArgs& params,
-                     Write write) {
+void DrawDepthTested(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                     const DepthArgs& params, Write write) {
     if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
     DepthTestOp<Write> op(canvas, params.bias, write);
     WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.head.width, image.head.height,
@@ -132,9 +134,8 @@ void DrawDepthTested(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView&
 
 }  // namespace
 
-bool WriteSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const DepthArgs& params) {
-    if (params.flags & DEPTH_CLEAR)
-        canvas.depthPlane->Fill((params.flags & DEPTH_CLEAR_VALUE) ? (params.flags & 0xffu) : 255u);
+bool WriteSpansDepth(const DrawTarget& canvas, int32_t x, int32_t y, const DepthArgs& params) {
+    if (params.flags & DEPTH_CLEAR) FillPlane(canvas, params.clearValue);
     const SpanImageView& depth = params.depth;
     DepthWriteOp op(canvas, params.bias);
     WalkSpans<InsideRule::Strict>(canvas.clip, x, y, depth.head.width, depth.head.height, PackedDepthSpans<>(depth),
@@ -142,11 +143,11 @@ bool WriteSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const DepthArgs& par
     return true;
 }
 
-bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image, const DepthArgs& params) {
+bool DrawSpansDepth(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                    const DepthArgs& params) {
     // One walk instead of two where that provably gives the same frame.
     if ((params.flags & DEPTH_WRITE) && FusedRecords(image, params.depth)) {
-        if (params.flags & DEPTH_CLEAR)
-            canvas.depthPlane->Fill((params.flags & DEPTH_CLEAR_VALUE) ? (params.flags & 0xffu) : 255u);
+        if (params.flags & DEPTH_CLEAR) FillPlane(canvas, params.clearValue);
         WriteCopyOp op(canvas, params.bias);
         WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.head.width, image.head.height,
                                       PairedSpans<false>(image, params.depth), op);
@@ -159,8 +160,8 @@ bool DrawSpansDepth(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& 
 // Levels above 256 are clamped to 256, as the row kernel does, so a channel
 // never spills into its neighbour. Level 0 rewrites a passing pixel with its
 // own colour and bit 15 clear.
-bool DrawSpansDepthAlpha(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image, const DepthArgs& params,
-                         uint32_t level) {
+bool DrawSpansDepthAlpha(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                         const DepthArgs& params, uint32_t level) {
     uint32_t L = level & 0xffffu;
     if (L > 256) L = 256;
     DrawDepthTested(canvas, x, y, image, params, DepthBlend{L});

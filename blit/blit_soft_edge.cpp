@@ -1,6 +1,6 @@
 #include "blit/blend_row.h"
-#include "canvas/blit_ops.h"
-#include "canvas/blits.h"
+#include "blit/blit_ops.h"
+#include "blit/blits.h"
 
 namespace vc15 {
 
@@ -31,7 +31,7 @@ struct SoftEdgeOp : CopyOp {
 
 }  // namespace
 
-bool DrawSpansSoftEdge(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image) {
+bool DrawSpansSoftEdge(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image) {
     SoftEdgeOp op(canvas);
     WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),
                                      op);

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <new>
 
+#include "blit/row_copy.h"
 #include "canvas/draw.h"
-#include "canvas/memory.h"
-#include "canvas/row_copy.h"
+#include "core/memory.h"
 
 namespace vc15 {
 

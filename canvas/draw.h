@@ -1,13 +1,27 @@
-// The draw operation of the canvas: selects one blit routine for an image
-// and an effect. Implemented by the draw engine.
+// The canvas's draw operation: its pixels, clip rectangle and depth plane
+// handed to the drawing engine.
 #pragma once
 
 #include <cstdint>
 
+#include "blit/target.h"
 #include "canvas/canvas.h"
 
 namespace vc15 {
 
-int32_t DrawDispatch(CCanvas& canvas, int32_t x, int32_t y, const CImage* image, const DrawEffect* effect);
+inline DrawTarget TargetOf(const CCanvas& canvas) {
+    DrawTarget t;
+    t.pixels = canvas.pixels;
+    t.width = canvas.width;
+    t.height = canvas.height;
+    t.clip = canvas.clip;
+    t.plane = canvas.depthPlane ? canvas.depthPlane->data : nullptr;
+    return t;
+}
+
+inline int32_t DrawDispatch(const CCanvas& canvas, int32_t x, int32_t y, const CImage* image,
+                            const DrawEffect* effect) {
+    return DrawImage(TargetOf(canvas), x, y, image, effect);
+}
 
 }  // namespace vc15

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "canvas/image_view.h"
-#include "canvas/span_walk.h"
+#include "blit/image_view.h"
+#include "blit/span_walk.h"
 
 namespace vc15 {
 

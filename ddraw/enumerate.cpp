@@ -15,7 +15,7 @@
 #include <cstring>
 #include <new>
 
-#include "canvas/node_list.h"
+#include "core/node_list.h"
 #include "ddraw/enumerate_internal.h"
 #include "ddraw/node_view.h"
 

@@ -38,7 +38,7 @@
 
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
-#include "canvas/memory.h"
+#include "core/memory.h"
 #include "core/cpu.h"
 #include "guard_pages.h"
 #include "memory_surface.h"

@@ -38,7 +38,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "canvas/memory.h"
+#include "core/memory.h"
 #include "pixel/bmp_file.h"
 
 namespace vc15 {

@@ -7,7 +7,7 @@
 
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
-#include "canvas/memory.h"
+#include "core/memory.h"
 
 namespace {
 

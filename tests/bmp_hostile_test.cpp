@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "bmp_test_files.h"
-#include "canvas/memory.h"
+#include "core/memory.h"
 #include "pixel/bmp.h"
 
 #if !defined(_WIN32)

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "bmp_test_files.h"
-#include "canvas/memory.h"
+#include "core/memory.h"
 #include "pixel/bmp.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "blit/blend_row.h"
-#include "canvas/blits.h"
+#include "blit/blits.h"
 #include "canvas/draw.h"
-#include "canvas/memory.h"
-#include "canvas/span_walk.h"
+#include "core/memory.h"
+#include "blit/span_walk.h"
 #include "draw_test_support.h"
 #include "reference_model.h"
 
@@ -585,8 +585,9 @@ TEST(DrawSpansDepthAlpha, Levels) {
     Scene s(true);
     DepthSprite a(4, 0x7fff, 0);
     s.c.Fill(0);
-    const vc15::DepthArgs args{a.params.flags, a.params.bias, vc15::ReadRecord<vc15::SpanImageView>(&a.depthImage)};
-    vc15::DrawSpansDepthAlpha(s.c.canvas, 5, 5, vc15::ReadRecord<vc15::SpanImageView>(&a.colorImage), args, 0x10080);
+    const vc15::DepthArgs args{a.params.flags, a.params.bias, vc15::PlaneClearValue(a.params.flags),
+                               vc15::ReadRecord<vc15::SpanImageView>(&a.depthImage)};
+    vc15::DrawSpansDepthAlpha(vc15::TargetOf(s.c.canvas), 5, 5, vc15::ReadRecord<vc15::SpanImageView>(&a.colorImage), args, 0x10080);
     EXPECT_EQ(s.c.At(5, 5), 0x3def);
 }
 

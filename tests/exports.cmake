@@ -38,3 +38,7 @@ if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
            COMMAND_EXPAND_LISTS)
   set_tests_properties(isa_baseline PROPERTIES LABELS "static")
 endif()
+
+# The folders' layering: no file includes from a layer above its own.
+add_test(NAME layers COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_layers.py ${PROJECT_SOURCE_DIR})
+set_tests_properties(layers PROPERTIES LABELS "static")

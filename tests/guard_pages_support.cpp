@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "canvas/memory.h"
+#include "core/memory.h"
 #include "guard_pages.h"
 
 #if defined(_WIN32)

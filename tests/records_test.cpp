@@ -8,7 +8,7 @@
 
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
-#include "canvas/node_list.h"
+#include "core/node_list.h"
 
 namespace {
 

@@ -4,15 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "canvas/canvas.h"
-#include "canvas/row_copy.h"
-#include "canvas/span_walk.h"
+#include "blit/row_copy.h"
+#include "blit/span_walk.h"
+#include "blit/target.h"
 
 namespace vc15 {
 
 // Addresses canvas pixels; rows follow each other at `width` pixels.
 struct PixelTarget {
-    explicit PixelTarget(CCanvas& canvas) : pixels(canvas.pixels), pitch(canvas.width) {}
+    explicit PixelTarget(const DrawTarget& canvas) : pixels(canvas.pixels), pitch(canvas.width) {}
     uint16_t* At(int64_t row, int64_t col) const { return pixels + static_cast<ptrdiff_t>(row * pitch + col); }
     uint16_t* pixels;
     int64_t pitch;

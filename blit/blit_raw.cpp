@@ -2,13 +2,13 @@
 // otherwise each row is presented as a span borrowing the row's pixels to the
 // same clipped path that span-list sprites take. Neither path allocates, so a
 // raw draw never fails.
-#include "canvas/blit_ops.h"
-#include "canvas/blits.h"
-#include "canvas/span_walk.h"
+#include "blit/blit_ops.h"
+#include "blit/blits.h"
+#include "blit/span_walk.h"
 
 namespace vc15 {
 
-bool DrawRaw(CCanvas& canvas, int32_t x, int32_t y, const RawImageView& image) {
+bool DrawRaw(const DrawTarget& canvas, int32_t x, int32_t y, const RawImageView& image) {
     const int32_t w = image.head.width;
     const int32_t h = image.head.height;
     const uint16_t* src = image.pixels;

@@ -1,4 +1,4 @@
-#include "canvas/memory.h"
+#include "core/memory.h"
 
 namespace vc15 {
 

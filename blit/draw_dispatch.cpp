@@ -16,8 +16,8 @@
 // The host's records are read through their published layout (image_view.h),
 // never through CImage's dynamic type: a record made by a host in C, or by
 // another compiler, has a table pointer of its own.
-#include "canvas/blits.h"
-#include "canvas/draw.h"
+#include "blit/blits.h"
+#include "blit/target.h"
 
 namespace vc15 {
 
@@ -29,29 +29,29 @@ union Record {
     RawImageView raw;
 };
 
-using Routine = bool (*)(CCanvas&, int32_t, int32_t, const Record&, const DrawEffect*, const DepthArgs&);
+using Routine = bool (*)(const DrawTarget&, int32_t, int32_t, const Record&, const DrawEffect*, const DepthArgs&);
 
-bool Plain(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
+bool Plain(const DrawTarget& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
     return DrawSpans(c, x, y, r.spans);
 }
 
-bool Raw(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
+bool Raw(const DrawTarget& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
     return DrawRaw(c, x, y, r.raw);
 }
 
-bool Alpha(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect* e, const DepthArgs&) {
+bool Alpha(const DrawTarget& c, int32_t x, int32_t y, const Record& r, const DrawEffect* e, const DepthArgs&) {
     return DrawSpansAlpha(c, x, y, e->level, r.spans);
 }
 
-bool SoftEdge(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
+bool SoftEdge(const DrawTarget& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs&) {
     return DrawSpansSoftEdge(c, x, y, r.spans);
 }
 
-bool Depth(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs& d) {
+bool Depth(const DrawTarget& c, int32_t x, int32_t y, const Record& r, const DrawEffect*, const DepthArgs& d) {
     return DrawSpansDepth(c, x, y, r.spans, d);
 }
 
-bool DepthAlpha(CCanvas& c, int32_t x, int32_t y, const Record& r, const DrawEffect* e, const DepthArgs& d) {
+bool DepthAlpha(const DrawTarget& c, int32_t x, int32_t y, const Record& r, const DrawEffect* e, const DepthArgs& d) {
     return DrawSpansDepthAlpha(c, x, y, r.spans, d, e->level);
 }
 
@@ -81,17 +81,16 @@ const Entry* Find(uint32_t kind, const DrawEffect* effect) {
 
 bool NegativeBox(const ImageFields& f) { return f.width < 0 || f.height < 0; }
 
-int32_t ClearPlane(CCanvas& canvas, const DrawEffect& effect) {
+int32_t ClearPlane(const DrawTarget& canvas, const DrawEffect& effect) {
     const DepthParams* params = effect.params;
-    if (!params || !(params->flags & DEPTH_CLEAR) || !canvas.depthPlane) return -1;
-    const uint32_t flags = params->flags;
-    canvas.depthPlane->Fill((flags & DEPTH_CLEAR_VALUE) ? (flags & 0xffu) : 255u);
-    return 0;  // the fill's own result does not count
+    if (!params || !(params->flags & DEPTH_CLEAR) || !canvas.plane) return -1;
+    FillPlane(canvas, PlaneClearValue(params->flags));
+    return 0;
 }
 
 }  // namespace
 
-int32_t DrawDispatch(CCanvas& canvas, int32_t x, int32_t y, const CImage* image, const DrawEffect* effect) {
+int32_t DrawImage(const DrawTarget& canvas, int32_t x, int32_t y, const CImage* image, const DrawEffect* effect) {
     if (!canvas.pixels) return -1;
     if (!image) return effect ? ClearPlane(canvas, *effect) : -1;
     const ImageFields head = ReadRecord<ImageFields>(image);
@@ -104,8 +103,9 @@ int32_t DrawDispatch(CCanvas& canvas, int32_t x, int32_t y, const CImage* image,
         record.spans = ReadRecord<SpanImageView>(image);
     DepthArgs depth{};
     if (entry->usesDepth) {
-        if (!canvas.depthPlane || !canvas.depthPlane->data || !effect->params || !effect->params->depthImage) return -1;
+        if (!canvas.plane || !effect->params || !effect->params->depthImage) return -1;
         depth.flags = effect->params->flags;
+        depth.clearValue = PlaneClearValue(depth.flags);
         depth.bias = effect->params->bias;
         depth.depth = ReadRecord<SpanImageView>(effect->params->depthImage);
         if (NegativeBox(depth.depth.head)) return -1;

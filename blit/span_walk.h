@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "VexaCanvas15.h"
-#include "canvas/image_view.h"
+#include "blit/image_view.h"
 
 namespace vc15 {
 

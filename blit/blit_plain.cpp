@@ -1,9 +1,9 @@
-#include "canvas/blit_ops.h"
-#include "canvas/blits.h"
+#include "blit/blit_ops.h"
+#include "blit/blits.h"
 
 namespace vc15 {
 
-bool DrawSpans(CCanvas& canvas, int32_t x, int32_t y, const SpanImageView& image) {
+bool DrawSpans(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image) {
     CopyOp op(canvas);
     WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),
                                      op);
