@@ -22,6 +22,7 @@
 #include "core/cpu.h"
 #include "pixel/convert.h"
 #include "tests/memory_surface.h"
+#include "tests/test_hooks.h"
 
 namespace {
 

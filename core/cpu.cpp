@@ -68,25 +68,15 @@ Level Detected() {
     return level;
 }
 
-namespace {
-// -1 until first read, then the detected level or the one the hook set, so
-// that the common path is a single relaxed load.
-std::atomic<int> g_active{-1};
-}  // namespace
+std::atomic<int> detail::g_active{-1};
 
 Level Active() {
-    int level = g_active.load(std::memory_order_relaxed);
+    int level = detail::g_active.load(std::memory_order_relaxed);
     if (level < 0) {
         level = static_cast<int>(Detected());
-        g_active.store(level, std::memory_order_relaxed);
+        detail::g_active.store(level, std::memory_order_relaxed);
     }
     return static_cast<Level>(level);
-}
-
-bool ForceLevelForTesting(Level level) {
-    if (!Supports(level)) return false;
-    g_active.store(static_cast<int>(level), std::memory_order_relaxed);
-    return true;
 }
 
 }  // namespace vc15::cpu

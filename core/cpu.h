@@ -1,6 +1,8 @@
 // The one processor check: which instruction-set level the kernels may use.
 #pragma once
 
+#include <atomic>
+
 namespace vc15::cpu {
 
 // Each level includes the ones before it, so a level can be compared with <.
@@ -18,8 +20,10 @@ inline bool Supports(Level level) { return static_cast<int>(level) <= static_cas
 // hook changed it.
 Level Active();
 
-// Test hook: every kernel family uses `level` from now on. False (and
-// nothing changes) when the processor lacks it.
-bool ForceLevelForTesting(Level level);
+namespace detail {
+// What Active() reports: -1 until first read, then the detected level, so
+// the common path is one relaxed load. The tests' level hook sets it.
+extern std::atomic<int> g_active;
+}  // namespace detail
 
 }  // namespace vc15::cpu

@@ -1,32 +1,45 @@
 #include "core/memory.h"
 
+#include <atomic>
+
+#include "VexaCanvas15.h"
+
 namespace vc15 {
 
 namespace {
-// Single-threaded by contract (every allocating call comes from one thread).
-long g_allowed = -1;
-long g_made = 0;
+
+constexpr memory_detail::BlockAllocator kSystem = {&std::malloc, &std::free};
+
+// Two slots, so the pair a reader gets is always one that was installed
+// whole; published with one atomic pointer.
+memory_detail::BlockAllocator g_slots[2];
+std::atomic<const memory_detail::BlockAllocator*> g_current{&kSystem};
+std::atomic<int> g_next{0};
+
 }  // namespace
 
-const memory_detail::BlockAllocator* memory_detail::g_blockAllocator = nullptr;
+const memory_detail::BlockAllocator& memory_detail::Current() { return *g_current.load(std::memory_order_acquire); }
 
-bool memory_detail::AllowAllocation() {
-    ++g_made;
-    if (g_allowed < 0) return true;
-    if (g_allowed == 0) return false;
-    --g_allowed;
-    return true;
-}
-
-long testing::FailAllocationsAfter(long n) {
-    const long made = g_made;
-    g_made = 0;
-    g_allowed = n;
-    return made;
-}
-
-void testing::SetBlockAllocator(const memory_detail::BlockAllocator* allocator) {
-    memory_detail::g_blockAllocator = allocator;
+void* MemAllocZeroed(size_t bytes) {
+    const memory_detail::BlockAllocator& a = memory_detail::Current();
+    if (&a == &kSystem) return std::calloc(bytes, 1);
+    void* block = a.alloc(bytes);
+    if (block) std::memset(block, 0, bytes);
+    return block;
 }
 
 }  // namespace vc15
+
+extern "C" VC15_API int32_t VC15_CALL vcSetAllocator(void* (*alloc)(size_t bytes), void (*release)(void* block)) {
+    using namespace vc15;
+    if (!alloc && !release) {
+        g_current.store(&kSystem, std::memory_order_release);
+        return 0;
+    }
+    if (!alloc || !release) return -1;
+    // Alternating slots: the slot written now is not the one published.
+    memory_detail::BlockAllocator& slot = g_slots[g_next.fetch_xor(1, std::memory_order_relaxed)];
+    slot = memory_detail::BlockAllocator{alloc, release};
+    g_current.store(&slot, std::memory_order_release);
+    return 0;
+}

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/memory.h"
 #include "core/node_list.h"
 #include "ddraw/enumerate_internal.h"
 #include "ddraw/node_view.h"
@@ -25,21 +26,11 @@ namespace {
 
 // Process-wide, zero at load time.
 EnumCounters g_counters = {0, 0, 0, 0};
-int g_failNodeAllocations = 0;
 
 constexpr int32_t kDriverLimit = 256;
 constexpr int32_t kModeLimit = 256;
 constexpr int32_t kDepthFormatLimit = 256;
 constexpr int32_t kDeviceStop = 255;
-
-template <class Node>
-Node* NewNode() {
-    if (g_failNodeAllocations > 0) {
-        --g_failNodeAllocations;
-        return nullptr;
-    }
-    return new (std::nothrow) Node;
-}
 
 void CopyName(char (&dst)[64], const char* src) {
     if (!src) {
@@ -52,13 +43,6 @@ void CopyName(char (&dst)[64], const char* src) {
 }  // namespace
 
 EnumCounters& Counters() { return g_counters; }
-
-void ResetEnumCountersForTesting() {
-    g_counters = EnumCounters{0, 0, 0, 0};
-    g_failNodeAllocations = 0;
-}
-
-void FailNodeAllocationsForTesting(int count) { g_failNodeAllocations = count; }
 
 BOOL VC15_PLATFORM_CALLBACK DriverCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID context,
                                            HMONITOR monitor) {
@@ -80,7 +64,7 @@ BOOL VC15_PLATFORM_CALLBACK DriverCallback(GUID* guid, LPSTR description, LPSTR 
         return 1;
     }
 
-    auto* node = NewNode<CDDrawDriverNode>();
+    auto* node = NewObject<CDDrawDriverNode>();
     if (node) {
         if (guid) std::memcpy(&node->guid, guid, sizeof node->guid);
         std::memcpy(&node->caps, &caps, sizeof node->caps);
@@ -102,7 +86,7 @@ HRESULT VC15_PLATFORM_CALLBACK ModeCallback(LPDDSURFACEDESC2 desc, LPVOID contex
     } else if (g_counters.modes >= kModeLimit) {
         return DDENUMRET_CANCEL;
     }
-    auto* node = NewNode<CDisplayModeNode>();
+    auto* node = NewObject<CDisplayModeNode>();
     if (node && desc) std::memcpy(&node->mode, desc, sizeof node->mode);
     AppendNode(list, node);
     g_counters.modes += 1;
@@ -113,7 +97,7 @@ HRESULT VC15_PLATFORM_CALLBACK DepthFormatCallback(LPDDPIXELFORMAT format, LPVOI
     auto* list = static_cast<CNodeList*>(context);
     // Never set back to 0: the limit holds for the life of the process.
     if (!format || g_counters.depthFormats >= kDepthFormatLimit) return D3DENUMRET_CANCEL;
-    auto* node = NewNode<CZBufferFormatNode>();
+    auto* node = NewObject<CZBufferFormatNode>();
     if (node) std::memcpy(&node->format, format, sizeof node->format);
     AppendNode(list, node);
     g_counters.depthFormats += 1;
@@ -123,7 +107,7 @@ HRESULT VC15_PLATFORM_CALLBACK DepthFormatCallback(LPDDPIXELFORMAT format, LPVOI
 HRESULT VC15_PLATFORM_CALLBACK DeviceCallback(LPSTR description, LPSTR name, LPD3DDEVICEDESC7 desc, LPVOID context) {
     auto* list = static_cast<CNodeList*>(context);
     if (list->GetCount() == 0) g_counters.devices = 0;
-    auto* node = NewNode<CD3DDeviceNode>();
+    auto* node = NewObject<CD3DDeviceNode>();
     if (node) {
         CopyName(node->description, description);
         CopyName(node->name, name);

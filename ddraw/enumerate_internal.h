@@ -1,7 +1,6 @@
 // Internals of the enumerations, visible to the white-box tests: the four
-// callbacks (so a test can push more items than any platform reports), the
-// process-wide counters and a switch that makes node allocation fail. None
-// of this is exported from the library.
+// callbacks (so a test can push more items than any platform reports) and
+// the process-wide counters. None of this is exported from the library.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +18,6 @@ struct EnumCounters {
 
 // The live counters (tests read and set them).
 EnumCounters& Counters();
-// Sets all four counters to 0, as at load time. Test use only.
-void ResetEnumCountersForTesting();
-// The next `count` node allocations fail as if memory had run out. Test use only.
-void FailNodeAllocationsForTesting(int count);
 
 BOOL VC15_PLATFORM_CALLBACK DriverCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID context, HMONITOR monitor);
 HRESULT VC15_PLATFORM_CALLBACK ModeCallback(LPDDSURFACEDESC2 desc, LPVOID context);

@@ -38,11 +38,12 @@
 
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
-#include "core/memory.h"
 #include "core/cpu.h"
+#include "core/memory.h"
 #include "guard_pages.h"
 #include "memory_surface.h"
 #include "reference_model.h"
+#include "test_hooks.h"
 
 namespace {
 

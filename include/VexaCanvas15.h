@@ -620,6 +620,18 @@ VC15_API bool VC15_CALL imgLoadBMP(const char* filename, ImgData* record);
 /* Frees record->pixels (null allowed) and sets it to null. */
 VC15_API void VC15_CALL imgFreeBMP(ImgData* record);
 
+/* The allocator of the library's memory blocks (canvas pixels, depth planes,
+ * temporaries, the BMP loader's pixel blocks): `alloc` returns a block of
+ * at least `bytes` bytes aligned for any type, or null when memory cannot be
+ * had (the calling function then gives its failure result); `release` frees
+ * a block `alloc` made (never called with null). Both null: back to
+ * malloc/free. 0, or -1 (nothing changed) when only one is null. Objects
+ * (the canvas, list nodes) still come from the C++ runtime's operator new.
+ * A block is freed by the allocator that made it: install one at start-up,
+ * before any canvas exists or BMP block is held, and not while another
+ * thread uses the library. Ours, beyond the original's list. */
+VC15_API int32_t VC15_CALL vcSetAllocator(void* (*alloc)(size_t bytes), void (*release)(void* block));
+
 /* Sprite validation, for hosts that load span data from files or other
  * untrusted sources; Draw itself checks no record (see the guide).
  * spnValidate: 0 when `image` is a span-list image (kind IMAGE_SPANLIST, box

@@ -8,6 +8,7 @@
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
 #include "core/memory.h"
+#include "test_hooks.h"
 
 namespace {
 

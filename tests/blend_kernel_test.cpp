@@ -9,6 +9,7 @@
 #include "blit/blend_row_internal.h"
 #include "core/cpu.h"
 #include "reference_model.h"
+#include "test_hooks.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "bmp_test_files.h"
 #include "core/memory.h"
 #include "pixel/bmp.h"
+#include "test_hooks.h"
 
 #if !defined(_WIN32)
 #include <sys/stat.h>

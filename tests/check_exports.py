@@ -33,6 +33,8 @@ FREE_FUNCTIONS = [
 ] + [
     # Ours beyond the original list (like imgFreeBMP): presenting frames.
     "vcCopyToBuffer", "vcPresent",
+    # ... and the allocator hook.
+    "vcSetAllocator",
 ]
 
 INTERFACE_CLASSES = ["IVUnknown", "ICanvas", "ICanvas15", "IVFile32", "IVFont"]

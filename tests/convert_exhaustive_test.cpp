@@ -14,6 +14,7 @@
 
 #include "VexaCanvas15.h"
 #include "pixel/convert.h"
+#include "test_hooks.h"
 
 namespace {
 

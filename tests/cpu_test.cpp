@@ -9,6 +9,7 @@
 
 #include "blit/depth_rows.h"
 #include "pixel/convert.h"
+#include "test_hooks.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 if(WIN32)
   file(GLOB VC15_DDRAW_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_*_test.cpp)
   add_executable(vc15_ddraw_display_tests ${CMAKE_CURRENT_SOURCE_DIR}/ddraw_display/display_test.cpp
-                                          ${VC15_DDRAW_UNIT_SOURCES})
+                                          ${VC15_DDRAW_UNIT_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/test_hooks_support.cpp)
   target_link_libraries(vc15_ddraw_display_tests PRIVATE vc15_core ${VC15_GTEST})
   target_include_directories(vc15_ddraw_display_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   vc15_link_platform(vc15_ddraw_display_tests)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ddraw_support.h"
+#include "test_hooks.h"
 
 namespace {
 
@@ -163,9 +164,15 @@ TEST_F(DDrawEnumerate, DriverCounterStopsAt256) {
 TEST_F(DDrawEnumerate, NodeThatCannotBeAllocatedIsSkipped) {
     OwnedList drivers;
     char name[] = "display";
+    vc15::testing::FailAllocationsAfter(-1);  // counts from here
     ASSERT_EQ(vc15::ddraw::DriverCallback(nullptr, name, name, &drivers, nullptr), 1);
-    vc15::ddraw::FailNodeAllocationsForTesting(1);
+    // The node is the last allocation of an item (the platform object it
+    // asks for the caps comes before): only the node fails.
+    const long perItem = vc15::testing::FailAllocationsAfter(-1);
+    ASSERT_GE(perItem, 1);
+    vc15::testing::FailAllocationsAfter(perItem - 1);
     EXPECT_EQ(vc15::ddraw::DriverCallback(nullptr, name, name, &drivers, nullptr), 1);
+    vc15::testing::FailAllocationsAfter(-1);
     EXPECT_EQ(drivers.list.count, 1);
     EXPECT_EQ(drivers.list.head, drivers.list.tail);
     EXPECT_EQ(drivers.list.head->next, nullptr);
@@ -174,8 +181,9 @@ TEST_F(DDrawEnumerate, NodeThatCannotBeAllocatedIsSkipped) {
     OwnedList modes;
     DDSURFACEDESC2 mode;
     std::memset(&mode, 0, sizeof mode);
-    vc15::ddraw::FailNodeAllocationsForTesting(1);
+    vc15::testing::FailAllocationsAfter(0);
     EXPECT_EQ(vc15::ddraw::ModeCallback(&mode, &modes), DDENUMRET_OK);
+    vc15::testing::FailAllocationsAfter(-1);
     EXPECT_EQ(modes.list.count, 0);
     EXPECT_EQ(modes.list.head, nullptr);
 
@@ -183,8 +191,9 @@ TEST_F(DDrawEnumerate, NodeThatCannotBeAllocatedIsSkipped) {
     char text[] = "device";
     D3DDEVICEDESC7 desc;
     std::memset(&desc, 0, sizeof desc);
-    vc15::ddraw::FailNodeAllocationsForTesting(1);
+    vc15::testing::FailAllocationsAfter(0);
     EXPECT_EQ(vc15::ddraw::DeviceCallback(text, text, &desc, &devices), D3DENUMRET_OK);
+    vc15::testing::FailAllocationsAfter(-1);
     EXPECT_EQ(devices.list.count, 0);
     EXPECT_EQ(Counters().devices, 1);
 }

@@ -83,7 +83,7 @@ struct Ref {
 };
 
 inline void ResetAll() {
-    vc15::ddraw::ResetEnumCountersForTesting();
+    vc15::ddraw::Counters() = vc15::ddraw::EnumCounters{0, 0, 0, 0};
 #if !defined(_WIN32)
     vc15::standin::ResetForTesting();
 #endif

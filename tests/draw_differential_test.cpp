@@ -13,6 +13,7 @@
 #include "core/cpu.h"
 #include "draw_test_support.h"
 #include "reference_model.h"
+#include "test_hooks.h"
 
 namespace {
 

@@ -8,11 +8,12 @@
 
 #include "blit/blend_row.h"
 #include "blit/blits.h"
+#include "blit/span_walk.h"
 #include "canvas/draw.h"
 #include "core/memory.h"
-#include "blit/span_walk.h"
 #include "draw_test_support.h"
 #include "reference_model.h"
+#include "test_hooks.h"
 
 namespace {
 
@@ -587,7 +588,8 @@ TEST(DrawSpansDepthAlpha, Levels) {
     s.c.Fill(0);
     const vc15::DepthArgs args{a.params.flags, a.params.bias, vc15::PlaneClearValue(a.params.flags),
                                vc15::ReadRecord<vc15::SpanImageView>(&a.depthImage)};
-    vc15::DrawSpansDepthAlpha(vc15::TargetOf(s.c.canvas), 5, 5, vc15::ReadRecord<vc15::SpanImageView>(&a.colorImage), args, 0x10080);
+    vc15::DrawSpansDepthAlpha(vc15::TargetOf(s.c.canvas), 5, 5, vc15::ReadRecord<vc15::SpanImageView>(&a.colorImage),
+                              args, 0x10080);
     EXPECT_EQ(s.c.At(5, 5), 0x3def);
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/memory.h"
 #include "guard_pages.h"
+#include "test_hooks.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -11,6 +11,7 @@
 
 #include "VexaCanvas15.h"
 #include "pixel/convert.h"
+#include "test_hooks.h"
 
 namespace {
 

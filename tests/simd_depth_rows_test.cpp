@@ -9,6 +9,7 @@
 
 #include "blit/depth_rows.h"
 #include "core/cpu.h"
+#include "test_hooks.h"
 
 namespace {
 
