@@ -61,3 +61,13 @@ function(vc15_windows_dll target)
     vc15_windows_dll_setup(${target})
   endif()
 endfunction()
+
+# White-box test programs (unit tests, fuzzers, benchmarks): the library's
+# objects, and off Windows the stand-in built with the tests' journal and
+# failure knobs.
+function(vc15_link_core_for_tests target)
+  target_link_libraries(${target} PRIVATE vc15_core)
+  if(TARGET vc15_standin_hooks)
+    target_link_libraries(${target} PRIVATE vc15_standin_hooks)
+  endif()
+endfunction()

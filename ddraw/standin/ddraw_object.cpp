@@ -56,8 +56,8 @@ DirectDraw::DirectDraw(int driverIndex) : driver_(driverIndex), mode_{640, 480, 
 DirectDraw::~DirectDraw() { CountObject(-1); }
 
 HRESULT DirectDraw::QueryInterface(REFIID riid, void** out) {
-    J().queryInterfaceCalls += 1;
-    J().queryInterfaceIid = riid;
+    VC15_RECORD(J().queryInterfaceCalls += 1);
+    VC15_RECORD(J().queryInterfaceIid = riid);
     if (!out) return E_POINTER;
     *out = nullptr;
     if (IsEqualGUID(riid, IID_IDirectDraw7) || IsEqualGUID(riid, IID_IUnknown)) {
@@ -148,9 +148,9 @@ HRESULT DirectDraw::CreatePrimary(const DDSURFACEDESC2& desc, IDirectDrawSurface
 }
 
 HRESULT DirectDraw::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** out, IUnknown* outer) {
-    J().createSurfaceCalls += 1;
-    J().createSurfaceOuterNull = outer == nullptr;
-    if (desc) std::memcpy(&J().createSurface, desc, sizeof J().createSurface);
+    VC15_RECORD(J().createSurfaceCalls += 1);
+    VC15_RECORD(J().createSurfaceOuterNull = outer == nullptr);
+    if (desc) VC15_RECORD(std::memcpy(&J().createSurface, desc, sizeof J().createSurface));
     if (!desc || !out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -197,9 +197,9 @@ HRESULT DirectDraw::DuplicateSurface(IDirectDrawSurface7*, IDirectDrawSurface7**
 
 HRESULT DirectDraw::EnumDisplayModes(DWORD flags, DDSURFACEDESC2* desc, void* context,
                                      LPDDENUMMODESCALLBACK2 callback) {
-    J().enumModesCalls += 1;
-    J().enumModesFlags = flags;
-    J().enumModesDescNull = desc == nullptr;
+    VC15_RECORD(J().enumModesCalls += 1);
+    VC15_RECORD(J().enumModesFlags = flags);
+    VC15_RECORD(J().enumModesDescNull = desc == nullptr);
     if (!callback) return DDERR_INVALIDPARAMS;
     const bool rates = (flags & DDEDM_REFRESHRATES) != 0;
     DDSURFACEDESC2 mode;
@@ -225,9 +225,9 @@ HRESULT DirectDraw::EnumSurfaces(DWORD, DDSURFACEDESC2*, void*, LPDDENUMSURFACES
 HRESULT DirectDraw::FlipToGDISurface() { return DD_OK; }
 
 HRESULT DirectDraw::GetCaps(DDCAPS* driverCaps, DDCAPS* helCaps) {
-    J().getCapsCalls += 1;
-    J().getCapsSize = driverCaps ? driverCaps->dwSize : 0;
-    J().getCapsHelNull = helCaps == nullptr;
+    VC15_RECORD(J().getCapsCalls += 1);
+    VC15_RECORD(J().getCapsSize = driverCaps ? driverCaps->dwSize : 0);
+    VC15_RECORD(J().getCapsHelNull = helCaps == nullptr);
     if (!driverCaps && !helCaps) return DDERR_INVALIDPARAMS;
     if ((driverCaps && driverCaps->dwSize != sizeof(DDCAPS)) || (helCaps && helCaps->dwSize != sizeof(DDCAPS)))
         return DDERR_INVALIDPARAMS;

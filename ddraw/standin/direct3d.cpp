@@ -96,7 +96,7 @@ uint32_t Direct3D::Release() {
 }
 
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, void* context) {
-    J().enumDevicesCalls += 1;
+    VC15_RECORD(J().enumDevicesCalls += 1);
     if (!callback) return DDERR_INVALIDPARAMS;
     D3DDEVICEDESC7 desc;
     char description[64];
@@ -113,10 +113,9 @@ HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, void* context)
 }
 
 HRESULT Direct3D::CreateDevice(REFCLSID clsid, IDirectDrawSurface7* target, IDirect3DDevice7** out) {
-    Journal& j = J();
-    j.createDeviceCalls += 1;
-    j.createDeviceClass = &clsid;
-    j.createDeviceTarget = target;
+    VC15_RECORD(J().createDeviceCalls += 1);
+    VC15_RECORD(J().createDeviceClass = &clsid);
+    VC15_RECORD(J().createDeviceTarget = target);
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     D3DDEVICEDESC7 desc;
@@ -141,8 +140,8 @@ HRESULT Direct3D::CreateVertexBuffer(void*, IDirect3DVertexBuffer7** out, DWORD)
 }
 
 HRESULT Direct3D::EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) {
-    J().enumDepthFormatsCalls += 1;
-    J().enumDepthFormatsDevice = &device;
+    VC15_RECORD(J().enumDepthFormatsCalls += 1);
+    VC15_RECORD(J().enumDepthFormatsDevice = &device);
     if (!callback || !KnownDevice(device)) return DDERR_INVALIDPARAMS;
     DDPIXELFORMAT formats[kBuiltInDepthFormats];
     DepthFormat(formats[0], 16, 0xFFFF, 0, 0);

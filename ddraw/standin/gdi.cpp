@@ -64,7 +64,7 @@ COLORREF ToColour(const DDPIXELFORMAT& f, uint32_t pixel) {
 }  // namespace
 
 COLORREF GetPixel(HDC dc, int x, int y) {
-    J().getPixelCalls += 1;
+    VC15_RECORD(J().getPixelCalls += 1);
     Surface* s = SurfaceOf(dc);
     if (!s) return CLR_INVALID;
     size_t bytes = 0;
@@ -76,7 +76,7 @@ COLORREF GetPixel(HDC dc, int x, int y) {
 }
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
-    J().setPixelCalls += 1;
+    VC15_RECORD(J().setPixelCalls += 1);
     Surface* s = SurfaceOf(dc);
     if (!s) return CLR_INVALID;
     size_t bytes = 0;

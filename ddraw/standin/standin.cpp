@@ -26,27 +26,11 @@ namespace vc15::standin {
 namespace {
 
 std::atomic<int> g_live{0};
-Journal g_journal;
-Config g_config;
 
 constexpr int kBuiltInDrivers = 2;
 // Any non-null value will do for a secondary adapter's monitor handle; hosts
 // only pass it on.
 const HMONITOR kMonitor = reinterpret_cast<HMONITOR>(static_cast<uintptr_t>(0x10001));
-
-void DefaultConfig(Config& c) {
-    std::memset(&c, 0, sizeof c);
-    c.failCreateForDriver = -1;
-    c.failQueryForDriver = -1;
-    c.failCapsForDriver = -1;
-}
-
-struct ConfigInit {
-    ConfigInit() {
-        DefaultConfig(g_config);
-        std::memset(&g_journal, 0, sizeof g_journal);
-    }
-} g_configInit;
 
 GUID ExtraDriverGuid(int index) {
     GUID g = kSecondDriverGuid;
@@ -63,17 +47,33 @@ bool IsZeroGuid(const GUID& g) {
 int DriverIndex(const GUID* guid) {
     if (!guid || IsZeroGuid(*guid)) return 0;
     if (IsEqualGUID(*guid, kSecondDriverGuid)) return 1;
-    for (int i = 0; i < g_config.extraDrivers; ++i)
+    for (int i = 0; i < C().extraDrivers; ++i)
         if (IsEqualGUID(*guid, ExtraDriverGuid(i))) return kBuiltInDrivers + i;
     return -1;
 }
 
 }  // namespace
 
-const GUID kSecondDriverGuid = {0x5C1A0D00, 0x7E21, 0x4B6F, {0x9A, 0x53, 0x10, 0xC4, 0x2B, 0x7E, 0x61, 0x0D}};
+#if VC15_STANDIN_HOOKS
+namespace {
+Journal g_journal;
+Config g_config;
 
-void CountObject(int delta) { g_live.fetch_add(delta, std::memory_order_relaxed); }
-int LiveObjects() { return g_live.load(std::memory_order_relaxed); }
+void DefaultConfig(Config& c) {
+    std::memset(&c, 0, sizeof c);
+    c.failCreateForDriver = -1;
+    c.failQueryForDriver = -1;
+    c.failCapsForDriver = -1;
+}
+
+struct ConfigInit {
+    ConfigInit() {
+        DefaultConfig(g_config);
+        std::memset(&g_journal, 0, sizeof g_journal);
+    }
+} g_configInit;
+}  // namespace
+
 Journal& J() { return g_journal; }
 Config& C() { return g_config; }
 Journal& GetJournal() { return g_journal; }
@@ -83,6 +83,12 @@ void ResetForTesting() {
     std::memset(&g_journal, 0, sizeof g_journal);
     DefaultConfig(g_config);
 }
+#endif
+
+const GUID kSecondDriverGuid = {0x5C1A0D00, 0x7E21, 0x4B6F, {0x9A, 0x53, 0x10, 0xC4, 0x2B, 0x7E, 0x61, 0x0D}};
+
+void CountObject(int delta) { g_live.fetch_add(delta, std::memory_order_relaxed); }
+int LiveObjects() { return g_live.load(std::memory_order_relaxed); }
 
 char* lstrcpynA(char* dst, const char* src, int max) {
     if (!dst || !src) return nullptr;
@@ -97,8 +103,8 @@ char* lstrcpynA(char* dst, const char* src, int max) {
 }
 
 HRESULT DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, void* context, DWORD flags) {
-    g_journal.enumDriversCalls += 1;
-    g_journal.enumDriversFlags = flags;
+    VC15_RECORD(J().enumDriversCalls += 1);
+    VC15_RECORD(J().enumDriversFlags = flags);
     if (!callback) return DDERR_INVALIDPARAMS;
     constexpr DWORD known =
         DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES;
@@ -119,11 +125,11 @@ HRESULT DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, void* context, DWOR
         if (!callback(&second, description, name, context, kMonitor)) return DD_OK;
     }
 
-    for (int i = 0; i < g_config.extraDrivers; ++i) {
+    for (int i = 0; i < C().extraDrivers; ++i) {
         GUID g = ExtraDriverGuid(i);
-        if (g_config.extraDriverName) {
-            if (!callback(&g, const_cast<char*>(g_config.extraDriverName), const_cast<char*>(g_config.extraDriverName),
-                          context, kMonitor))
+        if (C().extraDriverName) {
+            if (!callback(&g, const_cast<char*>(C().extraDriverName), const_cast<char*>(C().extraDriverName), context,
+                          kMonitor))
                 return DD_OK;
         } else {
             std::snprintf(description, sizeof description, "Extra software driver %d", i);
@@ -131,13 +137,13 @@ HRESULT DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, void* context, DWOR
             if (!callback(&g, description, name, context, kMonitor)) return DD_OK;
         }
     }
-    return g_config.enumDriversResult;
+    return C().enumDriversResult;
 }
 
 static HRESULT MakeDirectDraw(GUID* guid, DirectDraw** out) {
     const int index = DriverIndex(guid);
     if (index < 0) return DDERR_INVALIDDIRECTDRAWGUID;
-    if (index == g_config.failCreateForDriver) return DDERR_GENERIC;
+    if (index == C().failCreateForDriver) return DDERR_GENERIC;
     auto* dd = new (std::nothrow) DirectDraw(index);
     if (!dd) return DDERR_OUTOFMEMORY;
     *out = dd;
@@ -145,8 +151,8 @@ static HRESULT MakeDirectDraw(GUID* guid, DirectDraw** out) {
 }
 
 HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnknown* outer) {
-    g_journal.createCalls += 1;
-    g_journal.createGuidNull = guid == nullptr;
+    VC15_RECORD(J().createCalls += 1);
+    VC15_RECORD(J().createGuidNull = guid == nullptr);
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -158,11 +164,11 @@ HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnknown* outer) {
 }
 
 HRESULT DirectDrawCreateEx(GUID* guid, void** out, REFIID iid, IUnknown* outer) {
-    g_journal.createExCalls += 1;
-    g_journal.createExGuidPointer = guid;
-    if (guid) g_journal.createExGuid = *guid;
-    g_journal.createExIid = iid;
-    g_journal.createExOuterNull = outer == nullptr;
+    VC15_RECORD(J().createExCalls += 1);
+    VC15_RECORD(J().createExGuidPointer = guid);
+    if (guid) VC15_RECORD(J().createExGuid = *guid);
+    VC15_RECORD(J().createExIid = iid);
+    VC15_RECORD(J().createExOuterNull = outer == nullptr);
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (!IsEqualGUID(iid, IID_IDirectDraw7)) return DDERR_INVALIDPARAMS;

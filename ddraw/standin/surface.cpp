@@ -175,15 +175,14 @@ HRESULT Surface::AddAttachedSurface(IDirectDrawSurface7* surface) {
 HRESULT Surface::AddOverlayDirtyRect(RECT*) { return DDERR_UNSUPPORTED; }
 
 HRESULT Surface::Blt(RECT* destRect, IDirectDrawSurface7* src, RECT* srcRect, DWORD flags, DDBLTFX* fx) {
-    Journal& j = J();
-    j.bltCalls += 1;
-    j.blt.surface = this;
-    j.blt.destRectNull = destRect == nullptr;
-    j.blt.srcNull = src == nullptr;
-    j.blt.srcRectNull = srcRect == nullptr;
-    j.blt.fxNull = fx == nullptr;
-    j.blt.flags = flags;
-    if (fx) std::memcpy(&j.blt.fx, fx, sizeof j.blt.fx);
+    VC15_RECORD(J().bltCalls += 1);
+    VC15_RECORD(J().blt.surface = this);
+    VC15_RECORD(J().blt.destRectNull = destRect == nullptr);
+    VC15_RECORD(J().blt.srcNull = src == nullptr);
+    VC15_RECORD(J().blt.srcRectNull = srcRect == nullptr);
+    VC15_RECORD(J().blt.fxNull = fx == nullptr);
+    VC15_RECORD(J().blt.flags = flags);
+    if (fx) VC15_RECORD(std::memcpy(&J().blt.fx, fx, sizeof J().blt.fx));
     if (C().failBlt) return DDERR_GENERIC;
     if (Busy()) return DDERR_SURFACEBUSY;
     RECT dest;
@@ -265,8 +264,8 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD) {
 }
 
 HRESULT Surface::GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface7** out) {
-    J().getAttachedCalls += 1;
-    if (caps) J().getAttachedCaps = *caps;
+    VC15_RECORD(J().getAttachedCalls += 1);
+    if (caps) VC15_RECORD(J().getAttachedCaps = *caps);
     if (!caps || !out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (C().failGetAttached) return DDERR_NOTFOUND;
@@ -311,7 +310,7 @@ HRESULT Surface::GetColorKey(DWORD flags, DDCOLORKEY* key) {
 }
 
 HRESULT Surface::GetDC(HDC* dc) {
-    J().getDCCalls += 1;
+    VC15_RECORD(J().getDCCalls += 1);
     if (!dc) return DDERR_INVALIDPARAMS;
     *dc = nullptr;
     if (C().failGetDC) return DDERR_CANTCREATEDC;
@@ -351,11 +350,10 @@ HRESULT Surface::Initialize(IDirectDraw*, DDSURFACEDESC2*) { return DDERR_UNSUPP
 HRESULT Surface::IsLost() { return DD_OK; }
 
 HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
-    Journal& j = J();
-    j.lockCalls += 1;
-    j.lockFlags = flags;
-    j.lockDescSize = desc ? desc->dwSize : 0;
-    j.lockRectNull = rect == nullptr;
+    VC15_RECORD(J().lockCalls += 1);
+    VC15_RECORD(J().lockFlags = flags);
+    VC15_RECORD(J().lockDescSize = desc ? desc->dwSize : 0);
+    VC15_RECORD(J().lockRectNull = rect == nullptr);
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
     if (C().failLock) return DDERR_SURFACEBUSY;
     if (Busy()) return DDERR_SURFACEBUSY;
@@ -371,7 +369,7 @@ HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
 }
 
 HRESULT Surface::ReleaseDC(HDC dc) {
-    J().releaseDCCalls += 1;
+    VC15_RECORD(J().releaseDCCalls += 1);
     if (!dc_) return DDERR_NODC;
     if (dc != dc_) return DDERR_INVALIDPARAMS;
     delete dc_;
@@ -383,10 +381,9 @@ HRESULT Surface::Restore() { return DD_OK; }
 HRESULT Surface::SetClipper(IDirectDrawClipper*) { return DDERR_UNSUPPORTED; }
 
 HRESULT Surface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
-    Journal& j = J();
-    j.setColorKeyCalls += 1;
-    j.setColorKeyFlags = flags;
-    if (key) j.setColorKey = *key;
+    VC15_RECORD(J().setColorKeyCalls += 1);
+    VC15_RECORD(J().setColorKeyFlags = flags);
+    if (key) VC15_RECORD(J().setColorKey = *key);
     if (C().failSetColorKey) return DDERR_GENERIC;
     const DWORD which = flags & ~DDCKEY_COLORSPACE;
     if (which != DDCKEY_SRCBLT && which != DDCKEY_DESTBLT) {
@@ -409,7 +406,7 @@ HRESULT Surface::SetOverlayPosition(LONG, LONG) { return DDERR_UNSUPPORTED; }
 HRESULT Surface::SetPalette(IDirectDrawPalette*) { return DDERR_UNSUPPORTED; }
 
 HRESULT Surface::Unlock(RECT*) {
-    J().unlockCalls += 1;
+    VC15_RECORD(J().unlockCalls += 1);
     if (!locked_) return DDERR_NOTLOCKED;
     locked_ = false;
     if (C().failUnlock) return DDERR_GENERIC;
