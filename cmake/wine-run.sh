@@ -60,6 +60,11 @@ if [ "$machine" = "014c" ]; then
         chroot)
             WINE=("$here/wine32-chroot.sh" wine)
             WINESERVER=("$here/wine32-chroot.sh" wineserver)
+            # The project and the DLL directories, wherever the checkout lies
+            # (the root sees the host's own top-level folders anyway).
+            bind="$(dirname "$here")"
+            for dir in "${search[@]}"; do bind="$bind:$dir"; done
+            export VC15_WINE32_BIND="$bind${VC15_WINE32_BIND:+:$VC15_WINE32_BIND}"
             ;;
         *)
             echo "wine-run.sh: $1 is a 32-bit program and this machine has no 32-bit Wine" >&2
