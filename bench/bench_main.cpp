@@ -336,8 +336,8 @@ constexpr int kPresentBytes[] = {2, 2, 4, 3};
 
 void BM_CopyToBuffer(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
-    const auto cl = static_cast<vc15::ConvertLevel>(state.range(1));
-    if (!vc15::ForceConvertLevelForTesting(cl)) {
+    const auto cl = static_cast<vc15::cpu::Level>(state.range(1));
+    if (!vc15::cpu::ForceLevelForTesting(cl)) {
         state.SkipWithError("level not supported");
         return;
     }
@@ -348,12 +348,12 @@ void BM_CopyToBuffer(benchmark::State& state) {
         vcCopyToBuffer(h.c, dst.data, pitch, kPresentFormats[which]);
         benchmark::ClobberMemory();
     }
-    vc15::ForceConvertLevelForTesting(vc15::BestConvertLevel());
+    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
     Report(state, static_cast<double>(kCanvasW) * kCanvasH, dst.size, kL2, false);
-    static const char* const kCl[] = {"scalar", "sse2", "avx2", "ssse3"};
+    static const char* const kCl[] = {"scalar", "sse2", "ssse3", "avx2"};
     state.SetLabel(std::string(kPresentName[which]) + " " + kCl[state.range(1)]);
 }
-BENCHMARK(BM_CopyToBuffer)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 3, 2}})->ArgNames({"format", "simd"});
+BENCHMARK(BM_CopyToBuffer)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2, 3}})->ArgNames({"format", "simd"});
 
 // A memory surface that reports 565 on Lock, as a 16-bit screen's do.
 struct Surface565 : vc15test::MemorySurface {

@@ -38,7 +38,7 @@ def load_bench(path):
 
 
 CONV = ["RGB555_RGB565", "RGB565_RGB555", "RGB888_RGB565", "RGB888_RGB555", "RGBA8888_ARGB1555", "RGBA8888_ARGB4444"]
-SIMD = ["scalar", "sse2", "avx2", "ssse3"]
+SIMD = ["scalar", "sse2", "ssse3", "avx2"]  # the processor check's level order
 LEVEL = ["L1", "L2", "mem"]
 SCENE = ["plain", "alpha 77", "alpha 128", "soft edge", "depth", "depth+alpha 128"]
 
