@@ -302,7 +302,10 @@ TEST(CanvasMisuse, FillRectIsClippedToTheCanvasOnly) {
                  {INT_MAX - 1, 0, INT_MAX, 4},
                  {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
                  {5, 5, INT_MAX, INT_MAX},
-                 {2, 3, 4, 5}};
+                 {2, 3, 4, 5},
+                 {7, 9, 1, 3},    // one column
+                 {0, 15, 16, 1},  // one row, the last
+                 {-1, 4, 2, 1}};  // one pixel left after holding it to the canvas
     for (auto side : {vc15test::GuardSide::Before, vc15test::GuardSide::After})
         for (const Case& k : cases) {
             Guarded16 g(side);
