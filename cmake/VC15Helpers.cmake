@@ -17,14 +17,14 @@ function(vc15_warnings target)
   endif()
 endfunction()
 
-# Adds library sources to vc15_core. Files named *_sse2.cpp / *_ssse3.cpp / *_avx2.cpp get
+# Adds library sources to vc15_core. Files named *_sse2.cpp / *_ssse3.cpp / *_avx2.cpp / *_avx512.cpp get
 # the instruction-set flags of their suffix and nothing else does, so no
 # other code can use instructions the processor may lack. SIMD files are only
 # compiled on x86.
 function(vc15_sources)
   foreach(src IN LISTS ARGN)
     get_filename_component(abs ${src} ABSOLUTE)
-    if(abs MATCHES "_(sse2|ssse3|avx2)\\.cpp$")
+    if(abs MATCHES "_(sse2|ssse3|avx2|avx512)\\.cpp$")
       if(NOT VC15_X86)
         continue()
       endif()
@@ -33,8 +33,11 @@ function(vc15_sources)
           set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-msse2")
         elseif(abs MATCHES "_ssse3\\.cpp$")
           set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-mssse3")
-        else()
+        elseif(abs MATCHES "_avx2\\.cpp$")
           set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-mavx2")
+        else()
+          set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS
+                                      "-mavx2;-mavx512f;-mavx512bw;-mavx512vl;-mavx512vbmi2")
         endif()
       endif()
     endif()

@@ -55,7 +55,11 @@ Level Detect() {
     if (maxLeaf < 7 || !osxsave || !avx || (SavedRegisterState() & 6u) != 6u) return Level::Ssse3;
     Cpuid(7, 0, r);
     const bool avx2 = (r[1] >> 5) & 1u;
-    return avx2 ? Level::Avx2 : Level::Ssse3;
+    if (!avx2) return Level::Ssse3;
+    const bool avx512 = ((r[1] >> 16) & 1u) && ((r[1] >> 30) & 1u) && ((r[1] >> 31) & 1u) && ((r[2] >> 6) & 1u);
+    // The mask registers and both halves of the 32 wide registers must be saved too.
+    if (!avx512 || (SavedRegisterState() & 0xe6u) != 0xe6u) return Level::Avx2;
+    return Level::Avx512;
 }
 #else
 Level Detect() { return Level::Scalar; }

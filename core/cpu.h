@@ -6,7 +6,9 @@
 namespace vc15::cpu {
 
 // Each level includes the ones before it, so a level can be compared with <.
-enum class Level : int { Scalar = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3 };
+// Avx512 means AVX-512 F, BW, VL and VBMI2 together: the 16-bit lanes, the
+// masked loads and stores, and the 256-bit forms of both.
+enum class Level : int { Scalar = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3, Avx512 = 4 };
 
 // The best level that this build compiled, the processor reports and the
 // operating system saves the registers of. Detected once.

@@ -127,6 +127,7 @@ const ConvertTable& ConvertTableFor(cpu::Level level) {
 #if VC15_HAVE_X86_SIMD
     if (cpu::Supports(level)) {
         switch (level) {
+            case cpu::Level::Avx512:
             case cpu::Level::Avx2:
                 return kAvx2Table;
             case cpu::Level::Ssse3:

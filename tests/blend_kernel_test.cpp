@@ -190,7 +190,7 @@ TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
 #endif
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
     EXPECT_EQ(vc15::cpu::Active(), best);
-    if (best != Level::Avx2) {
+    if (best < Level::Avx2) {
         EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(Level::Avx2));
     }
 }

@@ -9,7 +9,7 @@ import re
 import subprocess
 import sys
 
-KERNEL = re.compile(r"_(sse2|ssse3|avx2)\.cpp\.(obj|o)$")
+KERNEL = re.compile(r"_(sse2|ssse3|avx2|avx512)\.cpp\.(obj|o)$")
 VECTOR_REGISTER = re.compile(r"%[xyz]mm[0-9]")
 
 

@@ -30,7 +30,10 @@ Level CompilerView() {
     if (!__builtin_cpu_supports("sse2")) return Level::Scalar;
     if (!__builtin_cpu_supports("ssse3")) return Level::Sse2;
     if (!__builtin_cpu_supports("avx2")) return Level::Ssse3;
-    return Level::Avx2;
+    if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512bw") ||
+        !__builtin_cpu_supports("avx512vl") || !__builtin_cpu_supports("avx512vbmi2"))
+        return Level::Avx2;
+    return Level::Avx512;
 }
 
 TEST(Cpu, DetectedLevelIsTheOneTheCompilerRuntimeSees) { EXPECT_EQ(vc15::cpu::Detected(), CompilerView()); }
@@ -57,13 +60,14 @@ TEST(Cpu, EveryKernelFamilyStartsAtTheDetectedLevel) {
 // tests check the same hook on theirs.
 TEST(Cpu, TheHookMovesEveryFamily) {
     const Level best = vc15::cpu::Detected();
-    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2}) {
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512}) {
         if (!vc15::cpu::ForceLevelForTesting(level)) {
             EXPECT_FALSE(vc15::cpu::Supports(level));
             continue;
         }
         EXPECT_EQ(vc15::cpu::Active(), level);
-        EXPECT_EQ(vc15::ActiveDepthRowForms().write, DepthWriteOf(level == Level::Ssse3 ? Level::Sse2 : level));
+        const Level rows = level >= Level::Avx2 ? Level::Avx2 : level >= Level::Sse2 ? Level::Sse2 : Level::Scalar;
+        EXPECT_EQ(vc15::ActiveDepthRowForms().write, DepthWriteOf(rows));
     }
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
 }
