@@ -2,7 +2,8 @@
 // nothing else: a small, steady program to run under a profiler
 // (valgrind --tool=callgrind, perf record). With "time" it times every mode
 // instead (best of several rounds, wall clock) and prints Mpix/s: it needs
-// nothing but the library, so it also runs against the Windows DLL.
+// nothing but the library, so it also runs against the Windows DLL
+// (bench/wine_vs_native.sh compares the two).
 //
 //   vc15_scene_frames MODE [FRAMES]
 //   vc15_scene_frames time
@@ -65,6 +66,24 @@ int TimeAll(ICanvas15* canvas, const Scene& sc, std::vector<DrawEffect>& effects
         if (mode == 3 || mode == 4) std::printf("%-16s %12.2f x plain\n", "", ns / plainNs);
         if (mode == 5) std::printf("%-16s %12.2f x alpha128\n", "", ns / alphaNs);
     }
+    // Raw rectangles: a 64 x 64 picture at the scene's positions held inside
+    // the canvas, and a whole-canvas picture.
+    const RawScene& raw = GetRawScene();
+    CRawImage small, full;
+    small.width = small.height = kSpriteSize;
+    small.pixels = const_cast<uint16_t*>(raw.small.data());
+    full.width = kCanvasW;
+    full.height = kCanvasH;
+    full.pixels = const_cast<uint16_t*>(raw.full.data());
+    const double raw64Ns = BestNs([&] {
+        for (const Placement& p : raw.at) canvas->Draw(p.x, p.y, &small, nullptr);
+    });
+    std::printf("%-16s %12.0f %12.1f\n", "raw64", static_cast<double>(kSpriteSize) * kSpriteSize * raw.at.size() / raw64Ns * 1e3,
+                raw64Ns / 1e3);
+    const double raw640Ns = BestNs([&] { canvas->Draw(0, 0, &full, nullptr); });
+    std::printf("%-16s %12.0f %12.1f\n", "raw640", static_cast<double>(kCanvasW) * kCanvasH / raw640Ns * 1e3,
+                raw640Ns / 1e3);
+    small.pixels = full.pixels = nullptr;
     // memcpy of the frame's opaque pixels' bytes, for scale.
     std::vector<uint16_t> a(sc.visibleOpaque), b(sc.visibleOpaque);
     const double copyNs = BestNs([&] {
