@@ -12,6 +12,10 @@
 // the machine's state; the table shows the medians over the rounds.
 //
 //   vc15_peer_compare [--quick] [--rounds N] [--json FILE]
+//   vc15_peer_compare --profile OP WHO FRAMES
+// The second form only draws FRAMES frames of one operation (OP: its index
+// in kOpName) by one participant (WHO: "ours" or a peer's index), for
+// valgrind --tool=callgrind and other profilers.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -291,6 +295,28 @@ int main(int argc, char** argv) {
     }
     const Scene& sc = GetScene();
     const RawScene& raw = GetRawScene();
+    if (argc == 5 && !std::strcmp(argv[1], "--profile")) {
+        const int op = std::atoi(argv[2]), frames = std::atoi(argv[4]);
+        if (op < 0 || op >= kOps) return 2;
+        if (!std::strcmp(argv[3], "ours")) {
+            Ours ours(sc, raw);
+            ours.Prepare(static_cast<Op>(op));
+            ours.Reset(static_cast<Op>(op));
+            for (int f = 0; f < frames; ++f) {
+                ours.BeforeFrame(static_cast<Op>(op));
+                ours.Frame(static_cast<Op>(op));
+            }
+            return 0;
+        }
+        const int k = std::atoi(argv[3]);
+        if (k < 0 || k >= kPeerCount || !kPeers[k].make) return 2;
+        std::unique_ptr<Peer> peer = kPeers[k].make(sc, raw);
+        if (!peer || !peer->Supports(static_cast<Op>(op))) return 2;
+        peer->Prepare(static_cast<Op>(op));
+        peer->Reset(sc);
+        for (int f = 0; f < frames; ++f) peer->Frame(static_cast<Op>(op));
+        return 0;
+    }
     std::printf(
         "scene: %d sprites of %dx%d, %.1f%% opaque, mean run %.1f px, %u crossing the clip edge, "
         "%llu visible opaque pixels per frame on %dx%d RGB555\n",
