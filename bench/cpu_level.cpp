@@ -21,8 +21,8 @@ int main() {
     std::printf("cpuid 1: sse2 %u ssse3 %u osxsave %u avx %u\n", (d >> 26) & 1u, (c >> 9) & 1u, osxsave ? 1u : 0u,
                 (c >> 28) & 1u);
     __cpuid_count(7, 0, a, b, c, d);
-    std::printf("cpuid 7: avx2 %u avx512f %u avx512bw %u avx512vl %u avx512vbmi2 %u\n", (b >> 5) & 1u,
-                (b >> 16) & 1u, (b >> 30) & 1u, (b >> 31) & 1u, (c >> 6) & 1u);
+    std::printf("cpuid 7: avx2 %u avx512f %u avx512bw %u avx512vl %u avx512vbmi2 %u\n", (b >> 5) & 1u, (b >> 16) & 1u,
+                (b >> 30) & 1u, (b >> 31) & 1u, (c >> 6) & 1u);
     if (osxsave) {
         uint32_t lo, hi;
         __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(lo), "=d"(hi) : "c"(0));

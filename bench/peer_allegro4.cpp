@@ -18,8 +18,7 @@ namespace {
 
 BITMAP* Bitmap(const uint16_t* px, int w, int h) {
     BITMAP* b = create_bitmap_ex(15, w, h);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(b->line[y], px + static_cast<size_t>(y) * w, static_cast<size_t>(w) * 2);
+    for (int y = 0; y < h; ++y) std::memcpy(b->line[y], px + static_cast<size_t>(y) * w, static_cast<size_t>(w) * 2);
     return b;
 }
 

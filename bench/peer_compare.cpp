@@ -35,8 +35,8 @@ namespace {
 
 using namespace vc15bench;
 
-const char* const kOpName[] = {"span copy", "alpha 128", "alpha 77",  "raw 64x64",
-                               "raw 640x480", "soft edge", "depth", "depth+alpha 128"};
+const char* const kOpName[] = {"span copy",   "alpha 128", "alpha 77", "raw 64x64",
+                               "raw 640x480", "soft edge", "depth",    "depth+alpha 128"};
 
 // ---- Timing ---------------------------------------------------------------------
 
@@ -135,7 +135,8 @@ struct Ours {
         } else if (op == kRaw640) {
             canvas->Draw(0, 0, &full, nullptr);
         } else {
-            for (const Placement& p : sc.placed) canvas->Draw(p.x, p.y, sc.sprites[p.sprite].spans.get(), Effect(op, p.sprite));
+            for (const Placement& p : sc.placed)
+                canvas->Draw(p.x, p.y, sc.sprites[p.sprite].spans.get(), Effect(op, p.sprite));
         }
     }
     // Pixels one frame draws (the rate's numerator).
@@ -199,8 +200,8 @@ Check PeerAgainstOurs(Ours& ours, Peer& peer, Op op) {
     const bool debug = std::getenv("VC15_PEER_DEBUG") != nullptr;
     auto note = [&](int x, int y, uint16_t a, uint16_t b, uint16_t under) {
         if (debug && c.over < 10)
-            std::printf("  %s %s (%d,%d): ours %04x, peer %04x, under %04x\n", peer.Name().c_str(), kOpName[op], x,
-                        y, a, b, under);
+            std::printf("  %s %s (%d,%d): ours %04x, peer %04x, under %04x\n", peer.Name().c_str(), kOpName[op], x, y,
+                        a, b, under);
         ++c.over;
     };
     ours.Reset(op);
@@ -229,7 +230,8 @@ Check PeerAgainstOurs(Ours& ours, Peer& peer, Op op) {
             const uint16_t a = ours.pixels[static_cast<size_t>(y) * kCanvasW + x], b = peer.At(x, y);
             const int d = Distance(a, b);
             c.frameStep = std::max(c.frameStep, d);
-            if (c.allowed.steps == 0 && d > 0) note(x, y, a, b, ours.sc.background[static_cast<size_t>(y) * kCanvasW + x]);
+            if (c.allowed.steps == 0 && d > 0)
+                note(x, y, a, b, ours.sc.background[static_cast<size_t>(y) * kCanvasW + x]);
         }
     return c;
 }
@@ -263,7 +265,7 @@ enum { kSdl2 = 0, kAllegro4 = 1, kPixman = 2 };
 
 struct Result {
     double oursMpix = 0, memcpyMpix = 0;
-    double vsOwn = 0;  // effects: speed over our own base draw, in the same rounds
+    double vsOwn = 0;                  // effects: speed over our own base draw, in the same rounds
     double peerMpix[kPeerCount] = {};  // 0: not drawn by that peer
     long oursBad = 0;
     bool checked[kPeerCount] = {};
@@ -338,8 +340,7 @@ int main(int argc, char** argv) {
             ok = false;
         }
     }
-    std::printf("timing: thread CPU time, %d rounds of %d ms per participant in alternation, medians\n\n", rounds,
-                ms);
+    std::printf("timing: thread CPU time, %d rounds of %d ms per participant in alternation, medians\n\n", rounds, ms);
 
     Ours ours(sc, raw);
     Result res[kOps];
@@ -433,10 +434,13 @@ int main(int argc, char** argv) {
     std::printf("\n%-40s %8s %8s  %s\n", "target (speed ratio)", "value", "goal", "status");
     for (const Target& t : targets)
         std::printf("%-40s %8.2f %8.2f  %s\n", t.what.c_str(), t.value, t.goal,
-                    t.value <= 0 ? "not measured" : t.value >= t.goal ? "met" : "MISSED");
+                    t.value <= 0        ? "not measured"
+                    : t.value >= t.goal ? "met"
+                                        : "MISSED");
 
-    std::printf("\nframe checks: largest channel difference from ours in one draw / allowed (in the whole frame, "
-                "where overlapping blends add up their rounding):\n");
+    std::printf(
+        "\nframe checks: largest channel difference from ours in one draw / allowed (in the whole frame, "
+        "where overlapping blends add up their rounding):\n");
     for (int op = 0; op < kOps; ++op) {
         if (res[op].oursBad)
             std::printf("  %-16s ours: %ld px differ from the model", kOpName[op], res[op].oursBad);
@@ -475,14 +479,17 @@ int main(int argc, char** argv) {
             std::fprintf(f, "\"peer_mpix\": [");
             for (int k = 0; k < kPeerCount; ++k) std::fprintf(f, "%s%.1f", k ? ", " : "", r.peerMpix[k]);
             std::fprintf(f, "], \"peer_max_step\": [");
-            for (int k = 0; k < kPeerCount; ++k) std::fprintf(f, "%s%d", k ? ", " : "", r.checked[k] ? r.check[k].maxStep : -1);
+            for (int k = 0; k < kPeerCount; ++k)
+                std::fprintf(f, "%s%d", k ? ", " : "", r.checked[k] ? r.check[k].maxStep : -1);
             std::fprintf(f, "], \"peer_frame_step\": [");
-            for (int k = 0; k < kPeerCount; ++k) std::fprintf(f, "%s%d", k ? ", " : "", r.checked[k] ? r.check[k].frameStep : -1);
+            for (int k = 0; k < kPeerCount; ++k)
+                std::fprintf(f, "%s%d", k ? ", " : "", r.checked[k] ? r.check[k].frameStep : -1);
             std::fprintf(f, "], \"peer_allowed\": [");
             for (int k = 0; k < kPeerCount; ++k)
                 std::fprintf(f, "%s%d", k ? ", " : "", r.checked[k] ? r.check[k].allowed.steps : -1);
             std::fprintf(f, "], \"peer_over\": [");
-            for (int k = 0; k < kPeerCount; ++k) std::fprintf(f, "%s%ld", k ? ", " : "", r.checked[k] ? r.check[k].over : 0L);
+            for (int k = 0; k < kPeerCount; ++k)
+                std::fprintf(f, "%s%ld", k ? ", " : "", r.checked[k] ? r.check[k].over : 0L);
             std::fprintf(f, "]}%s\n", op + 1 < kOps ? "," : "");
         }
         std::fprintf(f, " ],\n \"targets\": [\n");

@@ -32,8 +32,8 @@ public:
         SDL_version v;
         SDL_GetVersion(&v);
         char s[160];
-        std::snprintf(s, sizeof s, "SDL %d.%d.%d: RLE colour-keyed RGB555 surfaces, SDL_BlitSurface", v.major,
-                      v.minor, v.patch);
+        std::snprintf(s, sizeof s, "SDL %d.%d.%d: RLE colour-keyed RGB555 surfaces, SDL_BlitSurface", v.major, v.minor,
+                      v.patch);
         return s;
     }
     bool Supports(Op op) const override { return op <= kRaw640; }

@@ -158,8 +158,8 @@ const RawScene& GetRawScene() {
         r.full.resize(static_cast<size_t>(kCanvasW) * kCanvasH);
         for (auto& p : r.full) p = static_cast<uint16_t>(rng() & 0x7FFF);
         for (const Placement& p : GetScene().placed)
-            r.at.push_back(Placement{std::clamp(p.x, 0, kCanvasW - kSpriteSize),
-                                     std::clamp(p.y, 0, kCanvasH - kSpriteSize), 0});
+            r.at.push_back(
+                Placement{std::clamp(p.x, 0, kCanvasW - kSpriteSize), std::clamp(p.y, 0, kCanvasH - kSpriteSize), 0});
         return r;
     }();
     return raw;

@@ -80,8 +80,8 @@ int TimeAll(ICanvas15* canvas, const Scene& sc, std::vector<DrawEffect>& effects
     const double raw64Ns = BestNs([&] {
         for (const Placement& p : raw.at) canvas->Draw(p.x, p.y, &small, nullptr);
     });
-    std::printf("%-16s %12.0f %12.1f\n", "raw64", static_cast<double>(kSpriteSize) * kSpriteSize * raw.at.size() / raw64Ns * 1e3,
-                raw64Ns / 1e3);
+    std::printf("%-16s %12.0f %12.1f\n", "raw64",
+                static_cast<double>(kSpriteSize) * kSpriteSize * raw.at.size() / raw64Ns * 1e3, raw64Ns / 1e3);
     const double raw640Ns = BestNs([&] { canvas->Draw(0, 0, &full, nullptr); });
     std::printf("%-16s %12.0f %12.1f\n", "raw640", static_cast<double>(kCanvasW) * kCanvasH / raw640Ns * 1e3,
                 raw640Ns / 1e3);
