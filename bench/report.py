@@ -79,7 +79,7 @@ def describe(name, row):
 
 def build_table(rows, peer):
     lines = []
-    peer_by_mode = {m["mode"]: m for m in (peer or {}).get("modes", [])}
+    peer_by_op = {o["op"]: o for o in (peer or {}).get("ops", [])}
     head = "%-48s %12s %10s %10s" % ("operation", "Mpix/s", "x memcpy", "x SDL2")
     lines.append(head)
     lines.append("-" * len(head))
@@ -89,9 +89,9 @@ def build_table(rows, peer):
         sdl = ""
         if name.startswith("BM_Scene"):
             mode = describe(name, r)[len("scene "):]
-            pm = peer_by_mode.get(mode)
-            if pm and pm["sdl2_mpix"]:
-                sdl = "%.2f" % (pm["ours_mpix"] / pm["sdl2_mpix"])
+            po = peer_by_op.get("span copy" if mode == "plain" else mode)
+            if po and po["peer_mpix"][0]:
+                sdl = "%.2f" % (po["ours_mpix"] / po["peer_mpix"][0])
         d = describe(name, r)
         out.append((d, r["mpix"], share, sdl))
         lines.append("%-48s %12.0f %10.2f %10s" % (d, r["mpix"], share, sdl))
@@ -168,30 +168,37 @@ class Canvas:
 
 
 def chart(path, peer, table_rows):
-    """Two panels: the scene in Mpix/s (ours against SDL2), and every
-    operation's speed as a share of memcpy of the same bytes."""
-    ours_c, sdl_c, bar_c = (40, 110, 200), (220, 120, 40), (60, 160, 90)
+    """Two panels: the peer comparison in Mpix/s (ours and every peer, per
+    operation), and every operation's speed as a share of memcpy of the same
+    bytes."""
+    colours = [(40, 110, 200), (220, 120, 40), (150, 60, 160), (90, 150, 60)]
+    bar_c = (60, 160, 90)
     label_w, bar_w, row_h = 420, 560, 14
-    modes = (peer or {}).get("modes", [])
+    ops = [o for o in (peer or {}).get("ops", [])]
+    names = ["ours"] + list((peer or {}).get("peers", []))
+    per_op = len(names)
     shares = [(d, s) for d, _, s, _ in table_rows if s > 0]
-    h = 70 + len(modes) * (2 * row_h + 6) + 60 + len(shares) * row_h + 40
+    top_h = 70 + len(ops) * (per_op * row_h + 6)
+    h = top_h + 60 + len(shares) * row_h + 40
     cv = Canvas(label_w + bar_w + 120, h)
     y = 12
-    cv.text(12, y, "SPRITE SCENE, MPIX/S: OURS (BLUE) AND SDL2 RLE (ORANGE)", scale=2)
+    legend = ", ".join("%s (%s)" % (n, ["BLUE", "ORANGE", "PURPLE", "GREEN"][i]) for i, n in enumerate(names))
+    cv.text(12, y, "PEER COMPARISON, MPIX/S: " + legend, scale=2)
     y += 26
-    top = max([m["ours_mpix"] for m in modes] + [m["sdl2_mpix"] for m in modes] + [1.0])
-    for m in modes:
-        cv.text(12, y + 6, m["mode"], scale=2)
-        for val, c in ((m["ours_mpix"], ours_c), (m["sdl2_mpix"], sdl_c)):
+    top = max([o["ours_mpix"] for o in ops] + [v for o in ops for v in o["peer_mpix"]] + [1.0])
+    for o in ops:
+        cv.text(12, y + 6, o["op"], scale=2)
+        for i, val in enumerate([o["ours_mpix"]] + o["peer_mpix"]):
             if val:
                 w = int(bar_w * val / top)
-                cv.rect(label_w, y, label_w + w, y + row_h - 3, c)
+                cv.rect(label_w, y, label_w + w, y + row_h - 3, colours[i % len(colours)])
                 cv.text(label_w + w + 6, y + 1, "%.0f" % val, scale=2)
             y += row_h
         y += 6
     y += 20
     cv.text(12, y, "SPEED AS A SHARE OF MEMCPY OF THE SAME BYTES (LINE = 1.0)", scale=2)
     y += 26
+    first = y
     top = max([s for _, s in shares] + [1.0])
     one = label_w + int(bar_w * 1.0 / top)
     for d, s in shares:
@@ -200,8 +207,41 @@ def chart(path, peer, table_rows):
         cv.rect(label_w, y, label_w + w, y + row_h - 3, bar_c)
         cv.text(label_w + w + 6, y + 1, "%.2f" % s, scale=2)
         y += row_h
-    cv.rect(one, 26 + 70 + len(modes) * (2 * row_h + 6), one + 1, y, (200, 0, 0))
+    cv.rect(one, first, one + 1, y, (200, 0, 0))
     cv.save(path)
+
+
+def peer_lines(peer):
+    """The comparison's table, ratios and targets, as the program printed them."""
+    text = []
+    names = peer["peers"]
+    text.append("scene: %d visible opaque pixels per frame, %.1f%% opaque, mean run %.1f px" %
+                (peer["visible_opaque"], 100 * peer["opaque_share"], peer["mean_run"]))
+    text.append(("%-18s %10s" % ("Mpix/s", "ours")) + "".join(" %14s" % n for n in names) + " %12s" % "memcpy")
+    for o in peer["ops"]:
+        cells = ["%.0f" % v if v else "-" for v in o["peer_mpix"]]
+        text.append(("%-18s %10.0f" % (o["op"], o["ours_mpix"])) + "".join(" %14s" % c for c in cells) +
+                    " %12.0f" % o["memcpy_mpix"])
+    text.append("")
+    text.append(("%-18s" % "ours / other") + "".join(" %14s" % n for n in names) + " %12s" % "memcpy")
+    for o in peer["ops"]:
+        if not any(o["peer_mpix"]):
+            continue
+        cells = ["%.2fx" % (o["ours_mpix"] / v) if v else "-" for v in o["peer_mpix"]]
+        text.append(("%-18s" % o["op"]) + "".join(" %14s" % c for c in cells) +
+                    " %12s" % ("%.2fx" % (o["ours_mpix"] / o["memcpy_mpix"])))
+    text.append("")
+    for o in peer["ops"]:
+        checks = ["%s %d/%d" % (n, o["peer_max_step"][i], o["peer_allowed"][i])
+                  for i, n in enumerate(names) if o["peer_max_step"][i] >= 0]
+        text.append("%-18s ours %s%s" % (o["op"], "exact" if o["ours_bad_pixels"] == 0 else
+                                         "%d px differ" % o["ours_bad_pixels"],
+                                         ("; per draw, step/allowed: " + ", ".join(checks)) if checks else ""))
+    text.append("")
+    for t in peer["targets"]:
+        status = "not measured" if t["value"] <= 0 else "met" if t["value"] >= t["goal"] else "MISSED"
+        text.append("%-42s %8.2f  goal %5.2f  %s" % (t["what"], t["value"], t["goal"], status))
+    return text
 
 
 def main():
@@ -228,20 +268,7 @@ def main():
     text += speedups(rows)
     if peer:
         text.append("")
-        text.append("scene: %d visible opaque pixels per frame, %.1f%% opaque, mean run %.1f px" %
-                    (peer["visible_opaque"], 100 * peer["opaque_share"], peer["mean_run"]))
-        text.append("%-18s %12s %12s %8s %12s %14s" % ("peer comparison", "ours Mpix/s", "SDL2 Mpix/s", "ratio",
-                                                       "vs model", "SDL2 max step"))
-        for m in peer["modes"]:
-            ratio = "%.2fx" % (m["ours_mpix"] / m["sdl2_mpix"]) if m["sdl2_mpix"] else "-"
-            text.append("%-18s %12.0f %12s %8s %12s %14s" % (
-                m["mode"], m["ours_mpix"], "%.0f" % m["sdl2_mpix"] if m["sdl2_mpix"] else "-", ratio,
-                "exact" if m["bad_pixels"] == 0 else "%d px differ" % m["bad_pixels"],
-                m["sdl2_max_step"] if m["sdl2_max_step"] >= 0 else "-"))
-        text.append("")
-        for t in peer["targets"]:
-            met = t["value"] >= t["goal"] if t["at_least"] else t["value"] <= t["goal"]
-            text.append("%-50s %8.2f  goal %5.2f  %s" % (t["what"], t["value"], t["goal"], "met" if met else "MISSED"))
+        text += peer_lines(peer)
     report = "\n".join(text) + "\n"
     sys.stdout.write(report)
     with open(os.path.join(out_dir, "table.txt"), "w") as f:

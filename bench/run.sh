@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (Release), runs them and the SDL2 peer comparison,
-# prints the table and writes it as a chart.
+# Builds the benchmarks (Release), runs them and the peer comparison (the
+# scene drawn by this library, SDL2, Allegro 4 and pixman, next to memcpy),
+# prints the tables and writes them as a chart. Fails when a peer's frame is
+# not within its tolerance of ours, or ours not exactly the reference model's.
 #
 #   bench/run.sh [--quick]
 #
@@ -8,8 +10,9 @@
 # VC15_BENCH_OUT (results, default <build>/bench-results), VC15_BENCH_REPS
 # (repetitions, default 3; the table shows medians).
 #
-# The peers (libsdl2-dev) are installed here when missing: they are needed by
-# the comparison program only, never by the library.
+# The peers (libsdl2-dev, liballegro4-dev, libpixman-1-dev) are installed here
+# when missing: they are needed by the comparison program only, never by the
+# library or its tests.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,10 +32,12 @@ need_pkg() {
 }
 need_pkg libbenchmark-dev
 need_pkg libsdl2-dev
+need_pkg liballegro4-dev
+need_pkg libpixman-1-dev
 need_pkg pkg-config
 
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVC15_BUILD_BENCH=ON >/dev/null
-ninja -C "$BUILD" -j2 vc15_bench vc15_peer_sdl2
+ninja -C "$BUILD" -j2 vc15_bench vc15_peer_compare
 
 mkdir -p "$OUT"
 echo "load before measuring: $(uptime)"
@@ -51,10 +56,11 @@ else
 fi
 "$BUILD/bench/vc15_bench" "${bench_args[@]}" >"$OUT/bench.txt"
 peer_status=0
-"$BUILD/bench/vc15_peer_sdl2" "${peer_args[@]}" | tee "$OUT/peer.txt" >/dev/null || peer_status=$?
+"$BUILD/bench/vc15_peer_compare" "${peer_args[@]}" >"$OUT/peer.txt" || peer_status=$?
 
 python3 "$ROOT/bench/report.py" "$OUT/bench.json" "$OUT/peer.json" "$OUT"
 if [[ $peer_status -ne 0 ]]; then
-    echo "the peer comparison reported a frame mismatch (see $OUT/peer.txt)" >&2
+    grep -A12 '^frame checks' "$OUT/peer.txt" >&2 || true
+    echo "the peer comparison failed: a frame mismatch or a missing peer (see $OUT/peer.txt)" >&2
     exit 1
 fi

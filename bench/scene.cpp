@@ -1,5 +1,6 @@
 #include "scene.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -146,6 +147,22 @@ const Scene& GetScene() {
         return s;
     }();
     return scene;
+}
+
+const RawScene& GetRawScene() {
+    static const RawScene raw = [] {
+        RawScene r;
+        std::mt19937 rng(3);
+        r.small.resize(static_cast<size_t>(kSpriteSize) * kSpriteSize);
+        for (auto& p : r.small) p = static_cast<uint16_t>(rng() & 0x7FFF);
+        r.full.resize(static_cast<size_t>(kCanvasW) * kCanvasH);
+        for (auto& p : r.full) p = static_cast<uint16_t>(rng() & 0x7FFF);
+        for (const Placement& p : GetScene().placed)
+            r.at.push_back(
+                Placement{std::clamp(p.x, 0, kCanvasW - kSpriteSize), std::clamp(p.y, 0, kCanvasH - kSpriteSize), 0});
+        return r;
+    }();
+    return raw;
 }
 
 }  // namespace vc15bench

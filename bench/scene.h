@@ -47,6 +47,15 @@ struct Scene {
 // Builds the scene (the same one on every call).
 const Scene& GetScene();
 
+// Raw rectangles: a 64 x 64 picture drawn at the scene's 256 positions held
+// inside the canvas, and a whole-canvas picture drawn once at (0, 0).
+struct RawScene {
+    std::vector<uint16_t> small;  // kSpriteSize x kSpriteSize
+    std::vector<uint16_t> full;   // kCanvasW x kCanvasH
+    std::vector<Placement> at;    // kSpriteCount positions for `small`
+};
+const RawScene& GetRawScene();
+
 // Span-list image of a keyed picture: one record per opaque run.
 std::unique_ptr<CSpanImage> BuildSpanImage(const uint16_t* keyed, int w, int h, uint16_t key);
 // The depth image that goes with it: the same records, one sample per pixel.
