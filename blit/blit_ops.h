@@ -59,7 +59,7 @@ inline uint16_t Average555(uint16_t s, uint16_t d) {
 template <class Mover>
 struct SoftEdgeOpWith : CopyOpWith<Mover> {
     using CopyOpWith<Mover>::CopyOpWith;
-    static constexpr int64_t kRowsAhead = 4;
+    static constexpr int64_t kRowsAhead = 8;
     void Whole(const ColorSpan& s, int64_t row, int64_t col) const {
         if (s.count == 0) return;  // no end pixels to average
         uint16_t* dst = this->At(row, col);
