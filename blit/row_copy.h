@@ -16,7 +16,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "blit/level_namespace.h"
+
 namespace vc15 {
+inline namespace VC15_LEVEL_NAMESPACE {
 
 namespace row_copy_detail {
 
@@ -71,4 +74,5 @@ inline void CopyPixels(uint16_t* dst, const uint16_t* src, size_t count) {
     std::memcpy(d, s, n);
 }
 
+}  // namespace VC15_LEVEL_NAMESPACE
 }  // namespace vc15

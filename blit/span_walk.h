@@ -14,8 +14,10 @@
 
 #include "VexaCanvas15.h"
 #include "blit/image_view.h"
+#include "blit/level_namespace.h"
 
 namespace vc15 {
+inline namespace VC15_LEVEL_NAMESPACE {
 
 // 3 x 3 region code of a point: 3 * row + column. Column 1 includes the right
 // edge (left <= px <= right); row 1 excludes the bottom edge
@@ -115,6 +117,18 @@ struct PairedSpan {
 #else
 #define VC15_FETCH_AHEAD(p, bytes) ((void)0)
 #endif
+
+// Asks for the line `bytes` from p, to be written soon. The address is only
+// computed, never used to reach memory, so it may lie anywhere.
+inline void FetchForWriting(const void* p, ptrdiff_t bytes) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(p) + static_cast<uintptr_t>(bytes)),
+                       1);
+#else
+    (void)p;
+    (void)bytes;
+#endif
+}
 
 // Reads the 8-byte record header at any address.
 inline const uint8_t* ReadSpanHeader(const uint8_t* p, uint32_t& x, uint32_t& y, uint32_t& count) {
@@ -244,4 +258,5 @@ void WalkSpans(const ClipRect& clip, int32_t x, int32_t y, int32_t w, int32_t h,
     }
 }
 
+}  // namespace VC15_LEVEL_NAMESPACE
 }  // namespace vc15
