@@ -19,6 +19,55 @@
 
 namespace vc15::kernels {
 
+// A struct with masked loads and stores (see simd_avx512.h) does the end of a
+// run as one masked step of its own width: no narrower struct, no window
+// overlapping the steps before it, nothing read or written beyond the run.
+template <class O>
+constexpr bool kMasked = requires {
+    requires O::kMaskedTail;
+};
+
+// The lanes one step covers: all of them, or the first n (masked structs
+// only).
+struct AllLanes {};
+struct FirstLanes {
+    uint32_t n;
+};
+
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadLanes(const void* p, AllLanes) {
+    return O::Load(p);
+}
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadLanes(const void* p, FirstLanes f) {
+    return O::LoadN16(p, f.n);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreLanes(void* p, typename O::V v, AllLanes) {
+    O::Store(p, v);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreLanes(void* p, typename O::V v, FirstLanes f) {
+    O::StoreN16(p, v, f.n);
+}
+// The same with one byte per element.
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadBytes(const void* p, AllLanes) {
+    return O::Load(p);
+}
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadBytes(const void* p, FirstLanes f) {
+    return O::LoadN8(p, f.n);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreBytes(void* p, typename O::V v, AllLanes) {
+    O::Store(p, v);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreBytes(void* p, typename O::V v, FirstLanes f) {
+    O::StoreN8(p, v, f.n);
+}
+
 // ---- Row blend ------------------------------------------------------------
 
 template <class O>
@@ -102,7 +151,12 @@ void BlendGroups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) 
     const BlendLanes<O> k(L);
     for (; groups >= kStep; groups -= kStep, dst += O::kLanes, src += O::kLanes)
         O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
-    if constexpr (sizeof...(Narrower) > 0) {
+    if constexpr (kMasked<O>) {
+        if (groups) {
+            const FirstLanes f{static_cast<uint32_t>(groups) * 4u};
+            StoreLanes<O>(dst, k.Groups(LoadLanes<O>(src, f), LoadLanes<O>(dst, f)), f);
+        }
+    } else if constexpr (sizeof...(Narrower) > 0) {
         if (groups) BlendGroups<Narrower...>(dst, src, groups, L);
     }
 }
@@ -120,10 +174,32 @@ alignas(32) inline constexpr int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0
 // store of the run: a load overlapping a store just made would wait for that
 // store to reach the cache, which made every short run pay.
 // Inlined into each entry point, so a sprite run costs one call.
+// With a masked struct the run is whole steps of groups and one masked step
+// for the rest: its lanes from the last group boundary on take the per-pixel
+// formula. A masked struct takes every run that reaches its width, and every
+// run when it is the narrowest.
+template <class O, class Make>
+VC15_ALWAYS_INLINE void BlendRunMasked(uint16_t* dst, const uint16_t* src, uint32_t n, const Make& make) {
+    constexpr uint32_t W = O::kLanes;
+    const BlendLanes<O> k = make(O{});
+    const uint32_t whole = n & ~(W - 1);  // whole steps: groups only, W being a multiple of 4
+    for (uint32_t i = 0; i < whole; i += W) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
+    if (whole < n) {
+        const FirstLanes f{n - whole};
+        const auto tail = O::LanesFrom((n & ~3u) - whole);
+        StoreLanes<O>(dst + whole, k.Last(LoadLanes<O>(src + whole, f), LoadLanes<O>(dst + whole, f), tail), f);
+    }
+}
+
 template <class O, class... Narrower, class Make>
 VC15_ALWAYS_INLINE void BlendRunFrom(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L, const Make& make) {
     constexpr uint32_t W = O::kLanes;
-    if (n >= W) {
+    if constexpr (kMasked<O>) {
+        if constexpr (sizeof...(Narrower) > 0) {
+            if (n < W) return BlendRunFrom<Narrower...>(dst, src, n, L, make);
+        }
+        BlendRunMasked<O>(dst, src, n, make);
+    } else if (n >= W) {
         const BlendLanes<O> k = make(O{});
         const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
         const uint32_t w = n - W;
@@ -180,22 +256,37 @@ VC15_ALWAYS_INLINE typename B::V PassMask(typename B::V v, typename B::V plane, 
 // window's result depends only on the memory as it was before the run, so
 // the last window is computed first, before any store: a load overlapping a
 // store just made would wait for that store to reach the cache.
-template <uint32_t W, class Compute, class Put>
+// compute(i, lanes) and put(i, value, lanes) take AllLanes{} for a whole
+// window and, with masked structs, FirstLanes{r} for the r < W elements left
+// at the end, which then need no overlapping window.
+template <uint32_t W, bool kMaskedTail, class Compute, class Put>
 VC15_ALWAYS_INLINE void Windows(uint32_t n, const Compute& compute, const Put& put) {
-    const auto last = compute(n - W);
-    uint32_t i = 0;
-    for (; i + W <= n; i += W) put(i, compute(i));
-    if (i < n) put(n - W, last);
+    if constexpr (kMaskedTail) {
+        uint32_t i = 0;
+        for (; i + W <= n; i += W) put(i, compute(i, AllLanes{}), AllLanes{});
+        if (i < n) {
+            const FirstLanes f{n - i};
+            put(i, compute(i, f), f);
+        }
+    } else {
+        const auto last = compute(n - W, AllLanes{});
+        uint32_t i = 0;
+        for (; i + W <= n; i += W) put(i, compute(i, AllLanes{}), AllLanes{});
+        if (i < n) put(n - W, last, AllLanes{});
+    }
 }
 
 // The first of the structs (widest first) whose window fits n elements gets
-// body(struct{}); when none does, small() runs.
+// body(struct{}); when none does, small() runs, or body with the narrowest
+// struct when that one is masked (a masked step covers any length).
 template <class S, class... Narrower, class Body, class Small>
 VC15_ALWAYS_INLINE void Widest(uint32_t n, const Body& body, const Small& small) {
     if (n >= S::kWindow) {
         body(S{});
     } else if constexpr (sizeof...(Narrower) > 0) {
         Widest<Narrower...>(n, body, small);
+    } else if constexpr (S::kMaskedTail) {
+        body(S{});
     } else {
         small();
     }
@@ -206,6 +297,7 @@ template <class B>
 struct PlaneStep {
     using Bytes = B;
     static constexpr uint32_t kWindow = B::kBytes;
+    static constexpr bool kMaskedTail = kMasked<B>;
 };
 
 // Pixels with their samples: a window of as many samples as Bytes holds, its
@@ -216,6 +308,7 @@ struct PixelStep {
     using Bytes = B;
     using Pixels = P;
     static constexpr uint32_t kWindow = P::kLanes;
+    static constexpr bool kMaskedTail = kMasked<B> && kMasked<P>;
 };
 
 // plane = min(plane, sample + bias); a sum above 255 saturates to 255, which
@@ -228,9 +321,12 @@ void DepthWrite(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bia
         [&](auto step) {
             using B = typename decltype(step)::Bytes;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
-            Windows<B::kBytes>(
-                n, [&](uint32_t i) { return B::MinU8(B::Load(plane + i), B::AddsU8(B::Load(samples + i), b)); },
-                [&](uint32_t i, typename B::V v) { B::Store(plane + i, v); });
+            Windows<B::kBytes, decltype(step)::kMaskedTail>(
+                n,
+                [&](uint32_t i, auto lanes) {
+                    return B::MinU8(LoadBytes<B>(plane + i, lanes), B::AddsU8(LoadBytes<B>(samples + i, lanes), b));
+                },
+                [&](uint32_t i, typename B::V v, auto lanes) { StoreBytes<B>(plane + i, v, lanes); });
         },
         [&] { depth_rows::WriteScalar(plane, samples, n, bias); });
 }
@@ -245,13 +341,14 @@ void DepthCopy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const u
             using B = typename decltype(step)::Bytes;
             using P = typename decltype(step)::Pixels;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
-            Windows<P::kLanes>(
+            Windows<P::kLanes, decltype(step)::kMaskedTail>(
                 n,
-                [&](uint32_t i) {
-                    const typename P::V pass = P::WidenBytes(PassMask<B>(B::Load(samples + i), B::Load(plane + i), b));
-                    return P::Pick(P::Load(dst + i), P::Load(src + i), pass);
+                [&](uint32_t i, auto lanes) {
+                    const typename P::V pass =
+                        P::WidenBytes(PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
+                    return P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass);
                 },
-                [&](uint32_t i, const typename P::V& v) { P::Store(dst + i, v); });
+                [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
         },
         [&] { depth_rows::CopyScalar(dst, plane, src, samples, n, bias); });
 }
@@ -272,16 +369,17 @@ void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const ui
                 typename B::V plane;
                 typename P::V pixels;
             };
-            Windows<P::kLanes>(
+            Windows<P::kLanes, decltype(step)::kMaskedTail>(
                 n,
-                [&](uint32_t i) {
-                    const typename B::V p = B::Load(plane + i), v = B::Load(samples + i);
+                [&](uint32_t i, auto lanes) {
+                    const typename B::V p = LoadBytes<B>(plane + i, lanes), v = LoadBytes<B>(samples + i, lanes);
                     const typename P::V pass = P::WidenBytes(PassMask<B>(v, p, b));
-                    return Out{B::MinU8(p, B::AddsU8(v, b)), P::Pick(P::Load(dst + i), P::Load(src + i), pass)};
+                    return Out{B::MinU8(p, B::AddsU8(v, b)),
+                               P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass)};
                 },
-                [&](uint32_t i, const Out& o) {
-                    B::Store(plane + i, o.plane);
-                    P::Store(dst + i, o.pixels);
+                [&](uint32_t i, const Out& o, auto lanes) {
+                    StoreBytes<B>(plane + i, o.plane, lanes);
+                    StoreLanes<P>(dst + i, o.pixels, lanes);
                 });
         },
         [&] { depth_rows::WriteCopyScalar(dst, plane, src, samples, n, bias); });
@@ -298,14 +396,15 @@ void DepthBlend(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const 
             using P = typename decltype(step)::Pixels;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
             const BlendLanes<P> k(L);
-            Windows<P::kLanes>(
+            Windows<P::kLanes, decltype(step)::kMaskedTail>(
                 n,
-                [&](uint32_t i) {
-                    const typename P::V pass = P::WidenBytes(PassMask<B>(B::Load(samples + i), B::Load(plane + i), b));
-                    const typename P::V d = P::Load(dst + i);
-                    return P::Pick(d, k.Pixels(P::Load(src + i), d), pass);
+                [&](uint32_t i, auto lanes) {
+                    const typename P::V pass =
+                        P::WidenBytes(PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
+                    const typename P::V d = LoadLanes<P>(dst + i, lanes);
+                    return P::Pick(d, k.Pixels(LoadLanes<P>(src + i, lanes), d), pass);
                 },
-                [&](uint32_t i, const typename P::V& v) { P::Store(dst + i, v); });
+                [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
         },
         [&] { depth_rows::BlendScalar(dst, plane, src, samples, n, bias, L); });
 }

@@ -312,15 +312,18 @@ TEST_P(DrawDifferential, RandomScenesMatchTheModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, DrawDifferential,
-                         ::testing::Values(vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Avx2),
+                         ::testing::Values(vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Avx2,
+                                           vc15::cpu::Level::Avx512),
                          [](const ::testing::TestParamInfo<vc15::cpu::Level>& info) {
                              switch (info.param) {
                                  case vc15::cpu::Level::Scalar:
                                      return std::string("Scalar");
                                  case vc15::cpu::Level::Sse2:
                                      return std::string("Sse2");
-                                 default:
+                                 case vc15::cpu::Level::Avx2:
                                      return std::string("Avx2");
+                                 default:
+                                     return std::string("Avx512");
                              }
                          });
 
