@@ -19,9 +19,12 @@
 
 namespace vc15::kernels {
 
-// A struct with masked loads and stores (see simd_avx512.h) does the end of a
-// run as one masked step of its own width: no narrower struct, no window
-// overlapping the steps before it, nothing read or written beyond the run.
+// A struct with masked loads and stores (see simd_avx512.h) does a run
+// shorter than its width, when it is the narrowest of a kernel, as one masked
+// step (nothing read or written beyond the run) instead of pixel by pixel.
+// Longer runs keep the windows of full width: a masked store stalls the next
+// run's loads of the same 64 bytes on this kind of processor (measured: the
+// depth rows on scene-like runs took 1.3-1.5x as long with masked ends).
 template <class O>
 constexpr bool kMasked = requires {
     requires O::kMaskedTail;
@@ -161,8 +164,10 @@ void BlendGroups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) 
     }
 }
 
-// -1 in the 16-bit lanes j >= W - r of a W-lane window (kLastLanes + 16 - W + r).
-alignas(32) inline constexpr int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+// -1 in the 16-bit lanes j >= W - r of a W-lane window (kLastLanes + 32 - W + r).
+alignas(32) inline constexpr int16_t kLastLanes[64] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+                                                       0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+                                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
 // A whole run of n pixels: the groups with the lane formula and the key, a
@@ -174,36 +179,14 @@ alignas(32) inline constexpr int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0
 // store of the run: a load overlapping a store just made would wait for that
 // store to reach the cache, which made every short run pay.
 // Inlined into each entry point, so a sprite run costs one call.
-// With a masked struct the run is whole steps of groups and one masked step
-// for the rest: its lanes from the last group boundary on take the per-pixel
-// formula. A masked struct takes every run that reaches its width, and every
-// run when it is the narrowest.
-template <class O, class Make>
-VC15_ALWAYS_INLINE void BlendRunMasked(uint16_t* dst, const uint16_t* src, uint32_t n, const Make& make) {
-    constexpr uint32_t W = O::kLanes;
-    const BlendLanes<O> k = make(O{});
-    const uint32_t whole = n & ~(W - 1);  // whole steps: groups only, W being a multiple of 4
-    for (uint32_t i = 0; i < whole; i += W) O::Store(dst + i, k.Groups(O::Load(src + i), O::Load(dst + i)));
-    if (whole < n) {
-        const FirstLanes f{n - whole};
-        const auto tail = O::LanesFrom((n & ~3u) - whole);
-        StoreLanes<O>(dst + whole, k.Last(LoadLanes<O>(src + whole, f), LoadLanes<O>(dst + whole, f), tail), f);
-    }
-}
-
 template <class O, class... Narrower, class Make>
 VC15_ALWAYS_INLINE void BlendRunFrom(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L, const Make& make) {
     constexpr uint32_t W = O::kLanes;
-    if constexpr (kMasked<O>) {
-        if constexpr (sizeof...(Narrower) > 0) {
-            if (n < W) return BlendRunFrom<Narrower...>(dst, src, n, L, make);
-        }
-        BlendRunMasked<O>(dst, src, n, make);
-    } else if (n >= W) {
+    if (n >= W) {
         const BlendLanes<O> k = make(O{});
         const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
         const uint32_t w = n - W;
-        const auto last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLastLanes + 16 - W + (n - groupEnd)));
+        const auto last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLastLanes + 32 - W + (n - groupEnd)));
         // The first step is always groups; more steps only for runs of two
         // steps and longer, so common sprite runs take no loop. Long runs
         // (only ever at the widest struct) hand their whole steps to the
@@ -219,6 +202,14 @@ VC15_ALWAYS_INLINE void BlendRunFrom(uint16_t* dst, const uint16_t* src, uint32_
         if (i < n) O::Store(dst + w, last);  // fewer than W pixels not done yet
     } else if constexpr (sizeof...(Narrower) > 0) {
         BlendRunFrom<Narrower...>(dst, src, n, L, make);
+    } else if constexpr (kMasked<O>) {
+        // Shorter than the narrowest step: one masked step, its lanes from the
+        // last group boundary on by the per-pixel formula.
+        if (n) {
+            const BlendLanes<O> k = make(O{});
+            const FirstLanes f{n};
+            StoreLanes<O>(dst, k.Last(LoadLanes<O>(src, f), LoadLanes<O>(dst, f), O::LanesFrom(n & ~3u)), f);
+        }
     } else if (n) {
         // Tail only: nothing may be read beyond the run.
         const BlendLanes<O> k = make(O{});
@@ -262,18 +253,16 @@ VC15_ALWAYS_INLINE typename B::V PassMask(typename B::V v, typename B::V plane, 
 template <uint32_t W, bool kMaskedTail, class Compute, class Put>
 VC15_ALWAYS_INLINE void Windows(uint32_t n, const Compute& compute, const Put& put) {
     if constexpr (kMaskedTail) {
-        uint32_t i = 0;
-        for (; i + W <= n; i += W) put(i, compute(i, AllLanes{}), AllLanes{});
-        if (i < n) {
-            const FirstLanes f{n - i};
-            put(i, compute(i, f), f);
+        if (n < W) {
+            const FirstLanes f{n};
+            put(0, compute(0, f), f);
+            return;
         }
-    } else {
-        const auto last = compute(n - W, AllLanes{});
-        uint32_t i = 0;
-        for (; i + W <= n; i += W) put(i, compute(i, AllLanes{}), AllLanes{});
-        if (i < n) put(n - W, last, AllLanes{});
     }
+    const auto last = compute(n - W, AllLanes{});
+    uint32_t i = 0;
+    for (; i + W <= n; i += W) put(i, compute(i, AllLanes{}), AllLanes{});
+    if (i < n) put(n - W, last, AllLanes{});
 }
 
 // The first of the structs (widest first) whose window fits n elements gets

@@ -44,6 +44,10 @@ struct Avx512V128 : X128<Avx512V128> {
     static V LanesFrom(uint32_t k) { return _mm_movm_epi16(static_cast<__mmask8>(~avx512::First8(k))); }
 };
 
+// Four 16-bit lanes (eight bytes); the masked forms of the full register
+// serve it too, as they never reach beyond the first r elements.
+using Avx512V64 = Half<Avx512V128>;
+
 // Sixteen 16-bit lanes.
 struct Avx512V256 : X256<Avx512V256> {
     static constexpr bool kMaskedTail = true;
