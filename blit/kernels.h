@@ -148,8 +148,10 @@ struct BlendLanes {
 
 // `groups` groups of four pixels at the clamped level L (1..256), as many as
 // fit in steps of the widest struct, the rest with the narrower ones.
+// Inlined into the run kernels too: a call there would make them spill the
+// constants of the run.
 template <class O, class... Narrower>
-void BlendGroups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) {
+VC15_ALWAYS_INLINE void BlendGroups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) {
     constexpr size_t kStep = O::kLanes / 4;
     const BlendLanes<O> k(L);
     for (; groups >= kStep; groups -= kStep, dst += O::kLanes, src += O::kLanes)
