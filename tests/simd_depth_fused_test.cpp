@@ -190,7 +190,8 @@ TEST_P(SimdDepthFusedDraw, MatchesTheReferenceModel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, SimdDepthFusedDraw, ::testing::Values(Level::Scalar, Level::Sse2, Level::Avx2, Level::Avx512),
+INSTANTIATE_TEST_SUITE_P(Levels, SimdDepthFusedDraw,
+                         ::testing::Values(Level::Scalar, Level::Sse2, Level::Avx2, Level::Avx512),
                          [](const ::testing::TestParamInfo<Level>& info) {
                              switch (info.param) {
                                  case Level::Scalar:
