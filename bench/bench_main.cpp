@@ -18,6 +18,7 @@
 #include "VexaCanvas15.h"
 #include "bench/scene.h"
 #include "blit/blend_row.h"
+#include "blit/depth_rows.h"
 #include "blit/row_copy.h"
 #include "core/cpu.h"
 #include "pixel/convert.h"
@@ -225,10 +226,12 @@ void BM_Convert(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     Report(state, count, dstBytes, level, false);
-    static const char* const kCl[] = {"scalar", "sse2", "ssse3", "avx2"};
+    static const char* const kCl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     state.SetLabel(std::string(kConvName[which]) + " " + kCl[state.range(1)] + " " + kLevelName[level]);
 }
-BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 2, 3}, {0, 1, 2}})->ArgNames({"conv", "simd", "level"});
+BENCHMARK(BM_Convert)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 2, 3, 4}, {0, 1, 2}})
+    ->ArgNames({"conv", "simd", "level"});
 
 // ---- Row blend kernel -------------------------------------------------------
 
@@ -254,10 +257,10 @@ void BM_BlendRow(benchmark::State& state) {
     }
     vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
     Report(state, bytes / 2.0, bytes, level, false);
-    static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2"};
+    static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     state.SetLabel(std::string(kKl[state.range(0)]) + " " + kLevelName[level] + " level " + std::to_string(alpha));
 }
-BENCHMARK(BM_BlendRow)->ArgsProduct({{0, 1, 3}, {0, 1, 2}, {77, 128}})->ArgNames({"simd", "level", "alpha"});
+BENCHMARK(BM_BlendRow)->ArgsProduct({{0, 1, 3, 4}, {0, 1, 2}, {77, 128}})->ArgNames({"simd", "level", "alpha"});
 
 // Scene-like runs: 11..31 pixels each, one kernel call per run.
 void BM_BlendShortRuns(benchmark::State& state) {
@@ -282,10 +285,61 @@ void BM_BlendShortRuns(benchmark::State& state) {
     }
     vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
     Report(state, static_cast<double>(total), total * 2, kL2, false);
-    static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2"};
+    static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     state.SetLabel(kKl[state.range(0)]);
 }
-BENCHMARK(BM_BlendShortRuns)->Arg(0)->Arg(1)->Arg(3)->ArgName("simd");
+BENCHMARK(BM_BlendShortRuns)->Arg(0)->Arg(1)->Arg(3)->Arg(4)->ArgName("simd");
+
+// ---- Depth rows ---------------------------------------------------------------
+
+// The depth rows of a level on scene-like runs (11..31 pixels, one call per
+// run; kind 0 write+copy, 1 copy, 2 blend at 128) or on 4096-pixel rows
+// (runs = 0), their data in L2.
+void BM_DepthRows(benchmark::State& state) {
+    const auto kl = static_cast<vc15::cpu::Level>(state.range(0));
+    const int kind = static_cast<int>(state.range(1));
+    const bool shortRuns = state.range(2) != 0;
+    if (!vc15::cpu::ForceLevelForTesting(kl)) {
+        state.SkipWithError("level not supported");
+        return;
+    }
+    const vc15::DepthRowForms forms = vc15::ActiveDepthRowForms();
+    std::mt19937 rng(11);
+    std::vector<uint32_t> lengths;
+    uint64_t total = 0;
+    if (shortRuns) {
+        lengths.resize(4096);
+        for (auto& l : lengths) total += l = 11 + rng() % 21;
+    } else {
+        lengths.assign(24, 4096);
+        total = 24 * 4096;
+    }
+    std::vector<uint16_t> src(total), dst(total + 64);
+    std::vector<uint8_t> samples(total), plane(total + 64);
+    for (auto& p : src) p = static_cast<uint16_t>(rng() & 0x7FFF);
+    for (auto& s : samples) s = static_cast<uint8_t>(rng());
+    for (auto& p : plane) p = static_cast<uint8_t>(rng());
+    for (auto _ : state) {
+        size_t at = 0;
+        for (uint32_t l : lengths) {
+            if (kind == 0)
+                forms.writeCopy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
+            else if (kind == 1)
+                forms.copy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
+            else
+                forms.blend(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0,
+                            128);
+            at += l;
+        }
+        benchmark::ClobberMemory();
+    }
+    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
+    Report(state, static_cast<double>(total), total * 2, kL2, false);
+    static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
+    static const char* const kKind[] = {"write_copy", "copy", "blend128"};
+    state.SetLabel(std::string(kKl[state.range(0)]) + " " + kKind[kind] + (shortRuns ? " runs" : " rows"));
+}
+BENCHMARK(BM_DepthRows)->ArgsProduct({{0, 1, 3, 4}, {0, 1, 2}, {1, 0}})->ArgNames({"simd", "kind", "runs"});
 
 // ---- Canvas operations on whole frames ------------------------------------
 
@@ -350,10 +404,10 @@ void BM_CopyToBuffer(benchmark::State& state) {
     }
     vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
     Report(state, static_cast<double>(kCanvasW) * kCanvasH, dst.size, kL2, false);
-    static const char* const kCl[] = {"scalar", "sse2", "ssse3", "avx2"};
+    static const char* const kCl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     state.SetLabel(std::string(kPresentName[which]) + " " + kCl[state.range(1)]);
 }
-BENCHMARK(BM_CopyToBuffer)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2, 3}})->ArgNames({"format", "simd"});
+BENCHMARK(BM_CopyToBuffer)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2, 3, 4}})->ArgNames({"format", "simd"});
 
 // A memory surface that reports 565 on Lock, as a 16-bit screen's do.
 struct Surface565 : vc15test::MemorySurface {
@@ -426,6 +480,14 @@ const char* const kSceneName[] = {"plain", "alpha77", "alpha128", "soft_edge", "
 
 void BM_Scene(benchmark::State& state) {
     const auto kind = static_cast<SceneKind>(state.range(0));
+    // VC15_BENCH_LEVEL=0..4 draws the scene with the kernels of that level
+    // (scalar, SSE2, SSSE3, AVX2, AVX-512) to compare levels in one build.
+    if (const char* l = std::getenv("VC15_BENCH_LEVEL")) {
+        if (!vc15::cpu::ForceLevelForTesting(static_cast<vc15::cpu::Level>(std::atoi(l)))) {
+            state.SkipWithError("level not supported");
+            return;
+        }
+    }
     const Scene& sc = GetScene();
     const bool depth = kind == kDepth || kind == kDepthAlpha128;
     CanvasHolder h(depth);

@@ -35,7 +35,8 @@ constexpr uint16_t kKey = 0x0040;
 // single relaxed load, so the test hook takes effect at once).
 cpu::Level CurrentLevel() {
     const cpu::Level level = cpu::Active();
-    return level >= cpu::Level::Avx2   ? cpu::Level::Avx2
+    return level >= cpu::Level::Avx512 ? cpu::Level::Avx512
+           : level >= cpu::Level::Avx2 ? cpu::Level::Avx2
            : level >= cpu::Level::Sse2 ? cpu::Level::Sse2
                                        : cpu::Level::Scalar;
 }
@@ -43,6 +44,8 @@ cpu::Level CurrentLevel() {
 BlendGroupsFn GroupsFor(cpu::Level level) {
     switch (level) {
 #if defined(VC15_HAVE_X86_SIMD)
+        case cpu::Level::Avx512:
+            return &BlendGroupsAvx512;
         case cpu::Level::Avx2:
             return &BlendGroupsAvx2;
         case cpu::Level::Sse2:
@@ -92,7 +95,7 @@ void BlendRunGeneric(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L)
 }  // namespace
 
 void PrepareBlendRun(BlendRunConsts& k, uint32_t L) {
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 32; ++i) {
         k.red[i] = 0x7c00;
         k.green[i] = 0x03e0;
         k.blue[i] = 0x001f;
@@ -112,6 +115,8 @@ void BlendRunGenericPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, con
 BlendRunPreparedFn ActiveBlendRunPrepared() {
     switch (CurrentLevel()) {
 #if defined(VC15_HAVE_X86_SIMD)
+        case cpu::Level::Avx512:
+            return &BlendRunAvx512Prepared;
         case cpu::Level::Avx2:
             return &BlendRunAvx2Prepared;
 #endif
@@ -128,11 +133,14 @@ int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uin
     const cpu::Level at = CurrentLevel();
 #if defined(VC15_HAVE_X86_SIMD)
     // Runs whose groups and tail make up the whole run (all but lengths of
-    // 2^31 pixels and more) go through one AVX2 routine without a pixel loop.
-    // At SSE2 the same routine measured slower on short runs than the tail
-    // pixels plus the group loop, so that level keeps the latter.
-    if (at == cpu::Level::Avx2 && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
-        BlendRunAvx2(dst, src, pixels, L);
+    // 2^31 pixels and more) go through one AVX2 or AVX-512 routine without a
+    // pixel loop. At SSE2 the same routine measured slower on short runs than
+    // the tail pixels plus the group loop, so that level keeps the latter.
+    if (at >= cpu::Level::Avx2 && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
+        if (at == cpu::Level::Avx512)
+            BlendRunAvx512(dst, src, pixels, L);
+        else
+            BlendRunAvx2(dst, src, pixels, L);
         return 0;
     }
 #endif

@@ -19,13 +19,17 @@ void BlendGroupsAvx2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t
 // A whole run of n pixels (groups, then the n % 4 tail pixels) with AVX2; L is
 // the clamped level, 1..256.
 void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
+void BlendGroupsAvx512(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
+void BlendRunAvx512(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
 #endif
 
 // The kernel's lane constants for one clamped level L (1..256), laid out for
 // vector loads, so that a blit calling the kernel for every sprite run builds
 // them once per draw instead of once per run.
+// Each array fills the widest register (32 lanes); the loads need no
+// alignment.
 struct alignas(32) BlendRunConsts {
-    int16_t red[16], green[16], blue[16], bias[16], level[16], quarter[16];
+    int16_t red[32], green[32], blue[32], bias[32], level[32], quarter[32];
     uint32_t L;
 };
 void PrepareBlendRun(BlendRunConsts& k, uint32_t L);
@@ -36,6 +40,7 @@ using BlendRunPreparedFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t
 BlendRunPreparedFn ActiveBlendRunPrepared();
 #if defined(VC15_HAVE_X86_SIMD)
 void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
+void BlendRunAvx512Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 #endif
 
 }  // namespace vc15

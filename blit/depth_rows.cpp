@@ -48,6 +48,8 @@ constexpr DepthRowForms kSse2Forms{depth_rows::WriteSse2, depth_rows::CopySse2, 
                                    depth_rows::WriteCopySse2};
 constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, depth_rows::BlendAvx2,
                                    depth_rows::WriteCopyAvx2};
+constexpr DepthRowForms kAvx512Forms{depth_rows::WriteAvx512, depth_rows::CopyAvx512, depth_rows::BlendAvx512,
+                                     depth_rows::WriteCopyAvx512};
 #endif
 
 }  // namespace
@@ -55,6 +57,7 @@ constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, 
 const DepthRowForms& ActiveDepthRowForms() {
 #if defined(VC15_HAVE_X86_SIMD)
     const cpu::Level level = cpu::Active();
+    if (level >= cpu::Level::Avx512) return kAvx512Forms;
     if (level >= cpu::Level::Avx2) return kAvx2Forms;
     if (level >= cpu::Level::Sse2) return kSse2Forms;
 #endif

@@ -1,6 +1,6 @@
 // Row operations of the depth effects: the depth-write rule, and the
 // depth-tested copy and blend of a run of sprite pixels. Each has a scalar
-// form (the rules as written) and SSE2 / AVX2 forms with the same results,
+// form (the rules as written) and SSE2 / AVX2 / AVX-512 forms with the same results,
 // picked by cpu::Active() like every kernel family.
 #pragma once
 
@@ -60,6 +60,13 @@ void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uin
                    uint32_t bias);
 void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                uint32_t bias, uint32_t L);
+void WriteAvx512(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+void CopyAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                uint32_t bias);
+void WriteCopyAvx512(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                     uint32_t bias);
+void BlendAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                 uint32_t bias, uint32_t L);
 #endif
 }  // namespace depth_rows
 

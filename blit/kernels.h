@@ -19,6 +19,58 @@
 
 namespace vc15::kernels {
 
+// A struct with masked loads and stores (see simd_avx512.h) does a run
+// shorter than its width, when it is the narrowest of a kernel, as one masked
+// step (nothing read or written beyond the run) instead of pixel by pixel.
+// Longer runs keep the windows of full width: a masked store stalls the next
+// run's loads of the same 64 bytes on this kind of processor (measured: the
+// depth rows on scene-like runs took 1.3-1.5x as long with masked ends).
+template <class O>
+constexpr bool kMasked = requires {
+    requires O::kMaskedTail;
+};
+
+// The lanes one step covers: all of them, or the first n (masked structs
+// only).
+struct AllLanes {};
+struct FirstLanes {
+    uint32_t n;
+};
+
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadLanes(const void* p, AllLanes) {
+    return O::Load(p);
+}
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadLanes(const void* p, FirstLanes f) {
+    return O::LoadN16(p, f.n);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreLanes(void* p, typename O::V v, AllLanes) {
+    O::Store(p, v);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreLanes(void* p, typename O::V v, FirstLanes f) {
+    O::StoreN16(p, v, f.n);
+}
+// The same with one byte per element.
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadBytes(const void* p, AllLanes) {
+    return O::Load(p);
+}
+template <class O>
+VC15_ALWAYS_INLINE typename O::V LoadBytes(const void* p, FirstLanes f) {
+    return O::LoadN8(p, f.n);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreBytes(void* p, typename O::V v, AllLanes) {
+    O::Store(p, v);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreBytes(void* p, typename O::V v, FirstLanes f) {
+    O::StoreN8(p, v, f.n);
+}
+
 // ---- Row blend ------------------------------------------------------------
 
 template <class O>
@@ -96,19 +148,28 @@ struct BlendLanes {
 
 // `groups` groups of four pixels at the clamped level L (1..256), as many as
 // fit in steps of the widest struct, the rest with the narrower ones.
+// Inlined into the run kernels too: a call there would make them spill the
+// constants of the run.
 template <class O, class... Narrower>
-void BlendGroups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) {
+VC15_ALWAYS_INLINE void BlendGroups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) {
     constexpr size_t kStep = O::kLanes / 4;
     const BlendLanes<O> k(L);
     for (; groups >= kStep; groups -= kStep, dst += O::kLanes, src += O::kLanes)
         O::Store(dst, k.Groups(O::Load(src), O::Load(dst)));
-    if constexpr (sizeof...(Narrower) > 0) {
+    if constexpr (kMasked<O>) {
+        if (groups) {
+            const FirstLanes f{static_cast<uint32_t>(groups) * 4u};
+            StoreLanes<O>(dst, k.Groups(LoadLanes<O>(src, f), LoadLanes<O>(dst, f)), f);
+        }
+    } else if constexpr (sizeof...(Narrower) > 0) {
         if (groups) BlendGroups<Narrower...>(dst, src, groups, L);
     }
 }
 
-// -1 in the 16-bit lanes j >= W - r of a W-lane window (kLastLanes + 16 - W + r).
-alignas(32) inline constexpr int16_t kLastLanes[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+// -1 in the 16-bit lanes j >= W - r of a W-lane window (kLastLanes + 32 - W + r).
+alignas(32) inline constexpr int16_t kLastLanes[64] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+                                                       0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+                                                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
 // A whole run of n pixels: the groups with the lane formula and the key, a
@@ -127,7 +188,7 @@ VC15_ALWAYS_INLINE void BlendRunFrom(uint16_t* dst, const uint16_t* src, uint32_
         const BlendLanes<O> k = make(O{});
         const uint32_t groupEnd = n & ~3u;  // pixels [0, groupEnd) form groups
         const uint32_t w = n - W;
-        const auto last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLastLanes + 16 - W + (n - groupEnd)));
+        const auto last = k.Last(O::Load(src + w), O::Load(dst + w), O::Load(kLastLanes + 32 - W + (n - groupEnd)));
         // The first step is always groups; more steps only for runs of two
         // steps and longer, so common sprite runs take no loop. Long runs
         // (only ever at the widest struct) hand their whole steps to the
@@ -143,6 +204,14 @@ VC15_ALWAYS_INLINE void BlendRunFrom(uint16_t* dst, const uint16_t* src, uint32_
         if (i < n) O::Store(dst + w, last);  // fewer than W pixels not done yet
     } else if constexpr (sizeof...(Narrower) > 0) {
         BlendRunFrom<Narrower...>(dst, src, n, L, make);
+    } else if constexpr (kMasked<O>) {
+        // Shorter than the narrowest step: one masked step, its lanes from the
+        // last group boundary on by the per-pixel formula.
+        if (n) {
+            const BlendLanes<O> k = make(O{});
+            const FirstLanes f{n};
+            StoreLanes<O>(dst, k.Last(LoadLanes<O>(src, f), LoadLanes<O>(dst, f), O::LanesFrom(n & ~3u)), f);
+        }
     } else if (n) {
         // Tail only: nothing may be read beyond the run.
         const BlendLanes<O> k = make(O{});
@@ -180,22 +249,35 @@ VC15_ALWAYS_INLINE typename B::V PassMask(typename B::V v, typename B::V plane, 
 // window's result depends only on the memory as it was before the run, so
 // the last window is computed first, before any store: a load overlapping a
 // store just made would wait for that store to reach the cache.
-template <uint32_t W, class Compute, class Put>
+// compute(i, lanes) and put(i, value, lanes) take AllLanes{} for a whole
+// window and, with masked structs, FirstLanes{r} for the r < W elements left
+// at the end, which then need no overlapping window.
+template <uint32_t W, bool kMaskedTail, class Compute, class Put>
 VC15_ALWAYS_INLINE void Windows(uint32_t n, const Compute& compute, const Put& put) {
-    const auto last = compute(n - W);
+    if constexpr (kMaskedTail) {
+        if (n < W) {
+            const FirstLanes f{n};
+            put(0, compute(0, f), f);
+            return;
+        }
+    }
+    const auto last = compute(n - W, AllLanes{});
     uint32_t i = 0;
-    for (; i + W <= n; i += W) put(i, compute(i));
-    if (i < n) put(n - W, last);
+    for (; i + W <= n; i += W) put(i, compute(i, AllLanes{}), AllLanes{});
+    if (i < n) put(n - W, last, AllLanes{});
 }
 
 // The first of the structs (widest first) whose window fits n elements gets
-// body(struct{}); when none does, small() runs.
+// body(struct{}); when none does, small() runs, or body with the narrowest
+// struct when that one is masked (a masked step covers any length).
 template <class S, class... Narrower, class Body, class Small>
 VC15_ALWAYS_INLINE void Widest(uint32_t n, const Body& body, const Small& small) {
     if (n >= S::kWindow) {
         body(S{});
     } else if constexpr (sizeof...(Narrower) > 0) {
         Widest<Narrower...>(n, body, small);
+    } else if constexpr (S::kMaskedTail) {
+        body(S{});
     } else {
         small();
     }
@@ -206,6 +288,7 @@ template <class B>
 struct PlaneStep {
     using Bytes = B;
     static constexpr uint32_t kWindow = B::kBytes;
+    static constexpr bool kMaskedTail = kMasked<B>;
 };
 
 // Pixels with their samples: a window of as many samples as Bytes holds, its
@@ -216,6 +299,7 @@ struct PixelStep {
     using Bytes = B;
     using Pixels = P;
     static constexpr uint32_t kWindow = P::kLanes;
+    static constexpr bool kMaskedTail = kMasked<B> && kMasked<P>;
 };
 
 // plane = min(plane, sample + bias); a sum above 255 saturates to 255, which
@@ -228,9 +312,12 @@ void DepthWrite(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bia
         [&](auto step) {
             using B = typename decltype(step)::Bytes;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
-            Windows<B::kBytes>(
-                n, [&](uint32_t i) { return B::MinU8(B::Load(plane + i), B::AddsU8(B::Load(samples + i), b)); },
-                [&](uint32_t i, typename B::V v) { B::Store(plane + i, v); });
+            Windows<B::kBytes, decltype(step)::kMaskedTail>(
+                n,
+                [&](uint32_t i, auto lanes) {
+                    return B::MinU8(LoadBytes<B>(plane + i, lanes), B::AddsU8(LoadBytes<B>(samples + i, lanes), b));
+                },
+                [&](uint32_t i, typename B::V v, auto lanes) { StoreBytes<B>(plane + i, v, lanes); });
         },
         [&] { depth_rows::WriteScalar(plane, samples, n, bias); });
 }
@@ -245,13 +332,14 @@ void DepthCopy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const u
             using B = typename decltype(step)::Bytes;
             using P = typename decltype(step)::Pixels;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
-            Windows<P::kLanes>(
+            Windows<P::kLanes, decltype(step)::kMaskedTail>(
                 n,
-                [&](uint32_t i) {
-                    const typename P::V pass = P::WidenBytes(PassMask<B>(B::Load(samples + i), B::Load(plane + i), b));
-                    return P::Pick(P::Load(dst + i), P::Load(src + i), pass);
+                [&](uint32_t i, auto lanes) {
+                    const typename P::V pass =
+                        P::WidenBytes(PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
+                    return P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass);
                 },
-                [&](uint32_t i, const typename P::V& v) { P::Store(dst + i, v); });
+                [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
         },
         [&] { depth_rows::CopyScalar(dst, plane, src, samples, n, bias); });
 }
@@ -272,16 +360,17 @@ void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const ui
                 typename B::V plane;
                 typename P::V pixels;
             };
-            Windows<P::kLanes>(
+            Windows<P::kLanes, decltype(step)::kMaskedTail>(
                 n,
-                [&](uint32_t i) {
-                    const typename B::V p = B::Load(plane + i), v = B::Load(samples + i);
+                [&](uint32_t i, auto lanes) {
+                    const typename B::V p = LoadBytes<B>(plane + i, lanes), v = LoadBytes<B>(samples + i, lanes);
                     const typename P::V pass = P::WidenBytes(PassMask<B>(v, p, b));
-                    return Out{B::MinU8(p, B::AddsU8(v, b)), P::Pick(P::Load(dst + i), P::Load(src + i), pass)};
+                    return Out{B::MinU8(p, B::AddsU8(v, b)),
+                               P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass)};
                 },
-                [&](uint32_t i, const Out& o) {
-                    B::Store(plane + i, o.plane);
-                    P::Store(dst + i, o.pixels);
+                [&](uint32_t i, const Out& o, auto lanes) {
+                    StoreBytes<B>(plane + i, o.plane, lanes);
+                    StoreLanes<P>(dst + i, o.pixels, lanes);
                 });
         },
         [&] { depth_rows::WriteCopyScalar(dst, plane, src, samples, n, bias); });
@@ -298,14 +387,15 @@ void DepthBlend(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const 
             using P = typename decltype(step)::Pixels;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
             const BlendLanes<P> k(L);
-            Windows<P::kLanes>(
+            Windows<P::kLanes, decltype(step)::kMaskedTail>(
                 n,
-                [&](uint32_t i) {
-                    const typename P::V pass = P::WidenBytes(PassMask<B>(B::Load(samples + i), B::Load(plane + i), b));
-                    const typename P::V d = P::Load(dst + i);
-                    return P::Pick(d, k.Pixels(P::Load(src + i), d), pass);
+                [&](uint32_t i, auto lanes) {
+                    const typename P::V pass =
+                        P::WidenBytes(PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
+                    const typename P::V d = LoadLanes<P>(dst + i, lanes);
+                    return P::Pick(d, k.Pixels(LoadLanes<P>(src + i, lanes), d), pass);
                 },
-                [&](uint32_t i, const typename P::V& v) { P::Store(dst + i, v); });
+                [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
         },
         [&] { depth_rows::BlendScalar(dst, plane, src, samples, n, bias, L); });
 }

@@ -276,8 +276,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Rng rng{fdp.ConsumeIntegral<uint64_t>() | 1};
     // Released before it ends: the canvas, and with it every guarded block.
     vc15test::GuardPages guard(fdp.ConsumeBool() ? vc15test::GuardSide::After : vc15test::GuardSide::Before);
-    const vc15::cpu::Level levels[] = {vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Avx2};
-    if (!vc15::cpu::ForceLevelForTesting(levels[fdp.ConsumeIntegralInRange<int>(0, 2)]))
+    const vc15::cpu::Level levels[] = {vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Avx2,
+                                       vc15::cpu::Level::Avx512};
+    if (!vc15::cpu::ForceLevelForTesting(levels[fdp.ConsumeIntegralInRange<int>(0, 3)]))
         vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
 
     ICanvas15* canvas = CreateInstance();

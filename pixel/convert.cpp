@@ -114,6 +114,9 @@ constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRg
 constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565,     avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
                                      avx2::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444,
                                      avx2::Rgb555ToRgb565Wide, avx2::Rgb555ToXrgb8888,   avx2::Rgb555ToBgr888};
+constexpr ConvertTable kAvx512Table = {avx512::Rgb555ToRgb565,     avx512::Rgb565ToRgb555,   avx512::Rgb888ToRgb565,
+                                       avx512::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444,
+                                       avx512::Rgb555ToRgb565Wide, avx512::Rgb555ToXrgb8888, avx512::Rgb555ToBgr888};
 
 #endif
 
@@ -128,6 +131,7 @@ const ConvertTable& ConvertTableFor(cpu::Level level) {
     if (cpu::Supports(level)) {
         switch (level) {
             case cpu::Level::Avx512:
+                return kAvx512Table;
             case cpu::Level::Avx2:
                 return kAvx2Table;
             case cpu::Level::Ssse3:

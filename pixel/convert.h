@@ -46,6 +46,16 @@ VC15_DECLARE_CONVERTERS
 VC15_DECLARE_PRESENT_CONVERTERS
 }  // namespace avx2
 
+// The AVX-512 forms of the conversions of 16-bit and 3-byte pixels; its
+// table takes the AVX2 forms of the 4-byte sources.
+namespace avx512 {
+void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
+void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
+void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
+VC15_DECLARE_PRESENT_CONVERTERS
+}  // namespace avx512
+
 // Only the conversions with byte sources or byte outputs have an SSSE3 form
 // (they need its byte shuffle); its table takes the SSE2 forms for the rest,
 // and the SSE2 table the scalar form of Rgb555ToBgr888.
@@ -75,7 +85,7 @@ struct ConvertTable {
     Convert555To24Fn rgb555ToBgr888;
 };
 
-// The forms of one level: Ssse3 has its own table, the others theirs; the
+// The forms of one level: each level has its own table; the
 // scalar table for a level the processor lacks.
 const ConvertTable& ConvertTableFor(cpu::Level level);
 // The forms the exported functions use now (those of the active level).

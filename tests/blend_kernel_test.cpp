@@ -20,6 +20,7 @@ std::vector<Level> AvailableLevels() {
     std::vector<Level> out{Level::Scalar};
     if (vc15::cpu::Supports(Level::Sse2)) out.push_back(Level::Sse2);
     if (vc15::cpu::Supports(Level::Avx2)) out.push_back(Level::Avx2);
+    if (vc15::cpu::Supports(Level::Avx512)) out.push_back(Level::Avx512);
     return out;
 }
 
@@ -173,8 +174,8 @@ TEST(BlendKernel, EveryLevelMatchesTheModel) {
     });
 }
 
-// The hook caps the kernel: only AVX2 runs the AVX2 run routine, and a level
-// the processor lacks is refused.
+// The hook caps the kernel: only AVX2 runs the AVX2 run routine and only
+// AVX-512 the AVX-512 one, and a level the processor lacks is refused.
 TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
     const Level best = vc15::cpu::Detected();
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(Level::Scalar));
@@ -187,11 +188,17 @@ TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
     if (vc15::cpu::ForceLevelForTesting(Level::Avx2)) {
         EXPECT_EQ(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
     }
+    if (vc15::cpu::ForceLevelForTesting(Level::Avx512)) {
+        EXPECT_EQ(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx512Prepared);
+    }
 #endif
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
     EXPECT_EQ(vc15::cpu::Active(), best);
     if (best < Level::Avx2) {
         EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(Level::Avx2));
+    }
+    if (best < Level::Avx512) {
+        EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(Level::Avx512));
     }
 }
 

@@ -23,8 +23,8 @@ namespace {
 template <class Body>
 void AtEveryLevel(Body body) {
     const vc15::cpu::Level before = vc15::cpu::Active();
-    for (vc15::cpu::Level l :
-         {vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Ssse3, vc15::cpu::Level::Avx2}) {
+    for (vc15::cpu::Level l : {vc15::cpu::Level::Scalar, vc15::cpu::Level::Sse2, vc15::cpu::Level::Ssse3,
+                               vc15::cpu::Level::Avx2, vc15::cpu::Level::Avx512}) {
         if (!vc15::cpu::ForceLevelForTesting(l)) continue;
         SCOPED_TRACE(testing::Message() << "level " << static_cast<int>(l));
         body();

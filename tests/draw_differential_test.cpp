@@ -320,10 +320,10 @@ INSTANTIATE_TEST_SUITE_P(Levels, DrawDifferential,
                                      return std::string("Scalar");
                                  case vc15::cpu::Level::Sse2:
                                      return std::string("Sse2");
-                                 case vc15::cpu::Level::Avx512:
-                                     return std::string("Avx512");
-                                 default:
+                                 case vc15::cpu::Level::Avx2:
                                      return std::string("Avx2");
+                                 default:
+                                     return std::string("Avx512");
                              }
                          });
 

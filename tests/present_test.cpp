@@ -45,7 +45,7 @@ const Widening kWidenings[] = {
 
 std::vector<ConvertLevel> Levels() {
     std::vector<ConvertLevel> v;
-    for (ConvertLevel l : {ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2})
+    for (ConvertLevel l : {ConvertLevel::Sse2, ConvertLevel::Ssse3, ConvertLevel::Avx2, ConvertLevel::Avx512})
         if (vc15::cpu::Supports(l)) v.push_back(l);
     return v;
 }

@@ -54,7 +54,7 @@ const Conversion kConversions[] = {
 
 std::vector<Level> SimdLevels() {
     std::vector<Level> levels;
-    for (Level l : {Level::Sse2, Level::Ssse3, Level::Avx2})
+    for (Level l : {Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512})
         if (vc15::cpu::Supports(l)) levels.push_back(l);
     return levels;
 }
@@ -67,6 +67,8 @@ const char* LevelName(Level l) {
             return "sse2";
         case Level::Avx2:
             return "avx2";
+        case Level::Avx512:
+            return "avx512";
         case Level::Ssse3:
             return "ssse3";
     }
@@ -191,7 +193,7 @@ TEST(SimdConvert, AllSourceValuesMatchScalar) {
 TEST(SimdConvert, HookSwitchesTheExportedFunctions) {
     const Level before = vc15::cpu::Active();
     EXPECT_EQ(before, vc15::cpu::Detected());
-    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2}) {
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512}) {
         if (!vc15::cpu::Supports(level)) {
             EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(level));
             continue;

@@ -35,6 +35,7 @@ std::vector<FusedForm> Forms() {
 #if defined(VC15_HAVE_X86_SIMD)
     if (vc15::cpu::Supports(Level::Sse2)) f.push_back({"sse2", dr::WriteCopySse2, Level::Sse2});
     if (vc15::cpu::Supports(Level::Avx2)) f.push_back({"avx2", dr::WriteCopyAvx2, Level::Avx2});
+    if (vc15::cpu::Supports(Level::Avx512)) f.push_back({"avx512", dr::WriteCopyAvx512, Level::Avx512});
 #endif
     return f;
 }
@@ -189,15 +190,18 @@ TEST_P(SimdDepthFusedDraw, MatchesTheReferenceModel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, SimdDepthFusedDraw, ::testing::Values(Level::Scalar, Level::Sse2, Level::Avx2),
+INSTANTIATE_TEST_SUITE_P(Levels, SimdDepthFusedDraw,
+                         ::testing::Values(Level::Scalar, Level::Sse2, Level::Avx2, Level::Avx512),
                          [](const ::testing::TestParamInfo<Level>& info) {
                              switch (info.param) {
                                  case Level::Scalar:
                                      return std::string("scalar");
                                  case Level::Sse2:
                                      return std::string("sse2");
-                                 default:
+                                 case Level::Avx2:
                                      return std::string("avx2");
+                                 default:
+                                     return std::string("avx512");
                              }
                          });
 

@@ -31,6 +31,8 @@ std::vector<Forms> SimdForms() {
         f.push_back({"sse2", dr::WriteSse2, dr::CopySse2, dr::BlendSse2, Level::Sse2});
     if (vc15::cpu::Supports(Level::Avx2))
         f.push_back({"avx2", dr::WriteAvx2, dr::CopyAvx2, dr::BlendAvx2, Level::Avx2});
+    if (vc15::cpu::Supports(Level::Avx512))
+        f.push_back({"avx512", dr::WriteAvx512, dr::CopyAvx512, dr::BlendAvx512, Level::Avx512});
 #endif
     return f;
 }
@@ -112,7 +114,7 @@ TEST(SimdDepthRows, LongRunsMatchScalar) {
 TEST(SimdDepthRows, DispatchFollowsTheCpuLevel) {
     const Level before = vc15::cpu::Active();
     std::mt19937 rng(3);
-    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2}) {
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512}) {
         if (!vc15::cpu::ForceLevelForTesting(level)) continue;
         const Case base = MakeCase(100, rng);
         Case want = base, got = base;
