@@ -107,7 +107,7 @@ void PrepareBlendRun(BlendRunConsts& k, uint32_t L) {
 }
 
 namespace {
-void BlendRunGenericPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+VC15_KERNEL_ABI void BlendRunGenericPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
     BlendRunGeneric(dst, src, n, k.L);
 }
 }  // namespace

@@ -18,7 +18,7 @@ void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
     kernels::BlendRun<Avx2V256, Avx2V128, Avx2V64>(dst, src, n, L);
 }
 
-void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+VC15_KERNEL_ABI void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
     kernels::BlendRunPrepared<Avx2V256, Avx2V128, Avx2V64>(dst, src, n, k);
 }
 

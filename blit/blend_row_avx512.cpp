@@ -19,7 +19,7 @@ void BlendRunAvx512(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) 
     kernels::BlendRun<Avx512V512, Avx512V256, Avx512V128>(dst, src, n, L);
 }
 
-void BlendRunAvx512Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+VC15_KERNEL_ABI void BlendRunAvx512Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
     kernels::BlendRunPrepared<Avx512V512, Avx512V256, Avx512V128>(dst, src, n, k);
 }
 

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "blit/kernel_abi.h"
+
 namespace vc15 {
 
 // Blends `groups` groups of four pixels with the lane formula and the key
@@ -36,11 +38,12 @@ void PrepareBlendRun(BlendRunConsts& k, uint32_t L);
 // A whole run of n < 2^30 pixels (groups, then the n % 4 tail pixels) with
 // prepared constants, by the active level's forms. Blits that call the kernel
 // once per sprite run fetch this once per draw.
-using BlendRunPreparedFn = void (*)(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
+using BlendRunPreparedFn = void(VC15_KERNEL_ABI*)(uint16_t* dst, const uint16_t* src, uint32_t n,
+                                                  const BlendRunConsts& k);
 BlendRunPreparedFn ActiveBlendRunPrepared();
 #if defined(VC15_HAVE_X86_SIMD)
-void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
-void BlendRunAvx512Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
+VC15_KERNEL_ABI void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
+VC15_KERNEL_ABI void BlendRunAvx512Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 #endif
 
 }  // namespace vc15

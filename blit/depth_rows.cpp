@@ -7,21 +7,21 @@ namespace vc15 {
 
 namespace depth_rows {
 
-void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+VC15_KERNEL_ABI void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
     for (uint32_t i = 0; i < n; ++i) {
         const uint32_t t = samples[i] + bias;  // 0..510, never wraps
         if (t <= plane[i]) plane[i] = static_cast<uint8_t>(t);
     }
 }
 
-void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                uint32_t bias) {
+VC15_KERNEL_ABI void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                uint32_t n, uint32_t bias) {
     for (uint32_t i = 0; i < n; ++i)
         if (uint32_t{samples[i]} + bias <= plane[i]) dst[i] = src[i];
 }
 
-void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                     uint32_t bias) {
+VC15_KERNEL_ABI void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                     uint32_t n, uint32_t bias) {
     for (uint32_t i = 0; i < n; ++i) {
         const uint32_t t = samples[i] + bias;
         if (t <= plane[i]) {
@@ -31,8 +31,8 @@ void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const u
     }
 }
 
-void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                 uint32_t bias, uint32_t L) {
+VC15_KERNEL_ABI void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                 uint32_t n, uint32_t bias, uint32_t L) {
     for (uint32_t i = 0; i < n; ++i)
         if (uint32_t{samples[i]} + bias <= plane[i]) dst[i] = BlendPixelValue555(src[i], dst[i], L);
 }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "blit/kernel_abi.h"
+
 namespace vc15 {
 
 // plane[i] = min(plane[i], samples[i] + bias) where the sum is not above it.
@@ -23,50 +25,50 @@ void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, con
 // The rows of one level; the depth blits fetch the active forms once per draw
 // instead of once per run.
 struct DepthRowForms {
-    void (*write)(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-    void (*copy)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                 uint32_t bias);
-    void (*blend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                  uint32_t bias, uint32_t L);
+    void(VC15_KERNEL_ABI* write)(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+    void(VC15_KERNEL_ABI* copy)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                uint32_t n, uint32_t bias);
+    void(VC15_KERNEL_ABI* blend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                 uint32_t n, uint32_t bias, uint32_t L);
     // The write and the copy of one run in one pass (the same pixels pass as
     // after the write alone: each pixel's test reads only its own plane byte).
-    void (*writeCopy)(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                      uint32_t bias);
+    void(VC15_KERNEL_ABI* writeCopy)(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                     uint32_t n, uint32_t bias);
 };
 const DepthRowForms& ActiveDepthRowForms();
 
 namespace depth_rows {
 // The forms of each level (internal; the library reaches them through
 // ActiveDepthRowForms()).
-void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                uint32_t bias);
-void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                     uint32_t bias);
-void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                 uint32_t bias, uint32_t L);
+VC15_KERNEL_ABI void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                     uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                 uint32_t n, uint32_t bias, uint32_t L);
 #if defined(VC15_HAVE_X86_SIMD)
-void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-              uint32_t bias);
-void WriteCopySse2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                   uint32_t bias);
-void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-               uint32_t bias, uint32_t L);
-void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-              uint32_t bias);
-void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                   uint32_t bias);
-void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-               uint32_t bias, uint32_t L);
-void WriteAvx512(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-void CopyAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                uint32_t bias);
-void WriteCopyAvx512(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                     uint32_t bias);
-void BlendAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                 uint32_t bias, uint32_t L);
+VC15_KERNEL_ABI void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                              uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void WriteCopySse2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                   uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                               uint32_t n, uint32_t bias, uint32_t L);
+VC15_KERNEL_ABI void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                              uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                   uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                               uint32_t n, uint32_t bias, uint32_t L);
+VC15_KERNEL_ABI void WriteAvx512(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void CopyAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void WriteCopyAvx512(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                     uint32_t n, uint32_t bias);
+VC15_KERNEL_ABI void BlendAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                 uint32_t n, uint32_t bias, uint32_t L);
 #endif
 }  // namespace depth_rows
 

@@ -15,22 +15,22 @@ using Wide = PixelStep<Avx2V128, Avx2V256>;
 using Narrow = PixelStep<Avx2V64, Avx2V128>;
 }  // namespace
 
-void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+VC15_KERNEL_ABI void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
     kernels::DepthWrite<PlaneStep<Avx2V256>, PlaneStep<Avx2V128>, PlaneStep<Avx2V64>>(plane, samples, n, bias);
 }
 
-void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-              uint32_t bias) {
+VC15_KERNEL_ABI void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                              uint32_t n, uint32_t bias) {
     kernels::DepthCopy<Wide, Narrow>(dst, plane, src, samples, n, bias);
 }
 
-void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                   uint32_t bias) {
+VC15_KERNEL_ABI void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                   uint32_t n, uint32_t bias) {
     kernels::DepthWriteCopy<Wide, Narrow>(dst, plane, src, samples, n, bias);
 }
 
-void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-               uint32_t bias, uint32_t L) {
+VC15_KERNEL_ABI void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                               uint32_t n, uint32_t bias, uint32_t L) {
     kernels::DepthBlend<Wide, Narrow>(dst, plane, src, samples, n, bias, L);
 }
 

@@ -17,22 +17,22 @@ using Mid = PixelStep<Avx512V128, Avx512V256>;
 using Narrow = PixelStep<Avx512V64, Avx512V128>;
 }  // namespace
 
-void WriteAvx512(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+VC15_KERNEL_ABI void WriteAvx512(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
     kernels::DepthWrite<PlaneStep<Avx512V512>, PlaneStep<Avx512V256>, PlaneStep<Avx512V128>>(plane, samples, n, bias);
 }
 
-void CopyAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                uint32_t bias) {
+VC15_KERNEL_ABI void CopyAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                uint32_t n, uint32_t bias) {
     kernels::DepthCopy<Wide, Mid, Narrow>(dst, plane, src, samples, n, bias);
 }
 
-void WriteCopyAvx512(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                     uint32_t bias) {
+VC15_KERNEL_ABI void WriteCopyAvx512(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                     uint32_t n, uint32_t bias) {
     kernels::DepthWriteCopy<Wide, Mid, Narrow>(dst, plane, src, samples, n, bias);
 }
 
-void BlendAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                 uint32_t bias, uint32_t L) {
+VC15_KERNEL_ABI void BlendAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                 uint32_t n, uint32_t bias, uint32_t L) {
     kernels::DepthBlend<Wide, Mid, Narrow>(dst, plane, src, samples, n, bias, L);
 }
 

@@ -14,22 +14,22 @@ using Wide = PixelStep<Sse2V128, Sse2Pixels16>;
 using Narrow = PixelStep<Sse2V64, Sse2V128>;
 }  // namespace
 
-void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+VC15_KERNEL_ABI void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
     kernels::DepthWrite<PlaneStep<Sse2V128>, PlaneStep<Sse2V64>>(plane, samples, n, bias);
 }
 
-void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-              uint32_t bias) {
+VC15_KERNEL_ABI void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                              uint32_t n, uint32_t bias) {
     kernels::DepthCopy<Wide, Narrow>(dst, plane, src, samples, n, bias);
 }
 
-void WriteCopySse2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                   uint32_t bias) {
+VC15_KERNEL_ABI void WriteCopySse2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                   uint32_t n, uint32_t bias) {
     kernels::DepthWriteCopy<Wide, Narrow>(dst, plane, src, samples, n, bias);
 }
 
-void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-               uint32_t bias, uint32_t L) {
+VC15_KERNEL_ABI void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                               uint32_t n, uint32_t bias, uint32_t L) {
     kernels::DepthBlend<Wide, Narrow>(dst, plane, src, samples, n, bias, L);
 }
 

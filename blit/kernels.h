@@ -228,7 +228,7 @@ void BlendRun(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
 }
 
 template <class... O>
-void BlendRunPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+VC15_ALWAYS_INLINE void BlendRunPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
     BlendRunFrom<O...>(dst, src, n, k.L, [&k](auto o) { return BlendLanes<decltype(o)>(k); });
 }
 
@@ -305,7 +305,7 @@ struct PixelStep {
 // plane = min(plane, sample + bias); a sum above 255 saturates to 255, which
 // never lowers a plane value.
 template <class... S>
-void DepthWrite(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+VC15_ALWAYS_INLINE void DepthWrite(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
     if (bias > 255) bias = 255;  // any sum above 255 is rejected anyway
     Widest<S...>(
         n,
@@ -323,8 +323,8 @@ void DepthWrite(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bia
 }
 
 template <class... S>
-void DepthCopy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-               uint32_t bias) {
+VC15_ALWAYS_INLINE void DepthCopy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                  uint32_t n, uint32_t bias) {
     if (bias > 255) return;  // nothing can pass
     Widest<S...>(
         n,
@@ -347,8 +347,8 @@ void DepthCopy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const u
 // The plane takes min(plane, sample + bias), saturated at 255 (which never
 // lowers it); the pixels pass where the sum fits under the old value.
 template <class... S>
-void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                    uint32_t bias) {
+VC15_ALWAYS_INLINE void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                       uint32_t n, uint32_t bias) {
     if (bias > 255) return;  // no sum fits: the plane stays, nothing passes
     Widest<S...>(
         n,
@@ -377,8 +377,8 @@ void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const ui
 }
 
 template <class... S>
-void DepthBlend(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                uint32_t bias, uint32_t L) {
+VC15_ALWAYS_INLINE void DepthBlend(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                   uint32_t n, uint32_t bias, uint32_t L) {
     if (bias > 255) return;
     Widest<S...>(
         n,
