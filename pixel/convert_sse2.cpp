@@ -4,6 +4,8 @@
 // pixels go through the scalar forms.
 #include <emmintrin.h>
 
+#include <cstring>
+
 #include "pixel/convert.h"
 #include "pixel/convert_lanes_sse2.h"
 
@@ -181,6 +183,63 @@ void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count) {
         Store(dst + i + 4, _mm_or_si128(WidenedRgbLanes(_mm_unpackhi_epi16(s, zero)), opaque));
     }
     scalar::Rgb555ToXrgb8888(dst + i, src + i, count - i);
+}
+
+namespace {
+
+// Four widened pixels (lanes 0x00RRGGBB) as two 6-byte groups: bytes 0..5
+// and 8..13 (each 64-bit half keeps its first pixel and moves the second
+// down by one byte over the first one's zero byte 3); bytes 6, 7, 14 and 15
+// are zero.
+inline __m128i SqueezePairs(__m128i x) {
+    const __m128i high = _mm_set_epi32(-1, static_cast<int>(0xFF000000u), -1, static_cast<int>(0xFF000000u));
+    return _mm_xor_si128(x, _mm_and_si128(_mm_xor_si128(x, _mm_srli_epi64(x, 8)), high));
+}
+
+inline void Store8(uint8_t* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
+inline void Store8High(uint8_t* p, __m128i v) { _mm_storeh_pd(reinterpret_cast<double*>(p), _mm_castsi128_pd(v)); }
+
+// Sixteen pixels to 48 bytes at d, stored as eight 6-byte groups by 8-byte
+// stores in ascending order, each store's two zero bytes overwritten by the
+// next. The last group's store reaches two bytes past the 48 unless kLast,
+// where it writes exactly its 6 bytes.
+template <bool kLast>
+inline void Bgr888Block(uint8_t* d, const uint16_t* s) {
+    const __m128i s0 = Load(s), s1 = Load(s + 8);
+    const __m128i p0 = SqueezePairs(WidenedRgbLanesFromPairs(_mm_unpacklo_epi16(s0, s0)));
+    const __m128i p1 = SqueezePairs(WidenedRgbLanesFromPairs(_mm_unpackhi_epi16(s0, s0)));
+    const __m128i p2 = SqueezePairs(WidenedRgbLanesFromPairs(_mm_unpacklo_epi16(s1, s1)));
+    const __m128i p3 = SqueezePairs(WidenedRgbLanesFromPairs(_mm_unpackhi_epi16(s1, s1)));
+    Store8(d, p0);
+    Store8High(d + 6, p0);
+    Store8(d + 12, p1);
+    Store8High(d + 18, p1);
+    Store8(d + 24, p2);
+    Store8High(d + 30, p2);
+    Store8(d + 36, p3);
+    if (kLast) {
+        const __m128i last = _mm_srli_si128(p3, 8);
+        const int32_t four = _mm_cvtsi128_si32(last);
+        const uint16_t two = static_cast<uint16_t>(_mm_extract_epi16(last, 2));
+        std::memcpy(d + 42, &four, 4);
+        std::memcpy(d + 46, &two, 2);
+    } else {
+        Store8High(d + 42, p3);
+    }
+}
+
+}  // namespace
+
+// Sixteen pixels per step; a block that ends the row stores its last group
+// exactly, so nothing is written past the row.
+void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 16 < count; i += 16) Bgr888Block<false>(dst + 3 * static_cast<intptr_t>(i), src + i);
+    if (i + 16 == count) {
+        Bgr888Block<true>(dst + 3 * static_cast<intptr_t>(i), src + i);
+        i += 16;
+    }
+    scalar::Rgb555ToBgr888(dst + 3 * static_cast<intptr_t>(i), src + i, count - i);
 }
 
 }  // namespace vc15::sse2
