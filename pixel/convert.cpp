@@ -107,7 +107,7 @@ constexpr ConvertTable kScalarTable = {
 #if VC15_HAVE_X86_SIMD
 constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
                                      sse2::Rgb888ToRgb555,     sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444,
-                                     sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,   scalar::Rgb555ToBgr888};
+                                     sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,   sse2::Rgb555ToBgr888};
 constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,      ssse3::Rgb888ToRgb565,
                                       ssse3::Rgb888ToRgb555,    ssse3::Rgba8888ToArgb1555, ssse3::Rgba8888ToArgb4444,
                                       sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,    ssse3::Rgb555ToBgr888};

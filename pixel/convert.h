@@ -37,8 +37,7 @@ VC15_DECLARE_PRESENT_CONVERTERS
 #if VC15_HAVE_X86_SIMD
 namespace sse2 {
 VC15_DECLARE_CONVERTERS
-void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count);
+VC15_DECLARE_PRESENT_CONVERTERS
 }  // namespace sse2
 
 namespace avx2 {
@@ -57,8 +56,7 @@ VC15_DECLARE_PRESENT_CONVERTERS
 }  // namespace avx512
 
 // Only the conversions with byte sources or byte outputs have an SSSE3 form
-// (they need its byte shuffle); its table takes the SSE2 forms for the rest,
-// and the SSE2 table the scalar form of Rgb555ToBgr888.
+// (they need its byte shuffle); its table takes the SSE2 forms for the rest.
 namespace ssse3 {
 void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count);
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);

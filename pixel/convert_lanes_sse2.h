@@ -19,5 +19,16 @@ inline __m128i WidenedRgbLanes(__m128i x) {
     return _mm_or_si128(v, _mm_and_si128(_mm_srli_epi32(v, 5), _mm_set1_epi32(0x00070707)));
 }
 
+// The same from lanes holding the RGB555 value in both 16-bit halves (an
+// unpack of the pixels with themselves): blue from the low half and red from
+// the high half are moved into place by one multiply-add (blue times 2^3,
+// red's field at bits 10-14 times 2^9).
+inline __m128i WidenedRgbLanesFromPairs(__m128i x) {
+    const __m128i rb = _mm_madd_epi16(_mm_and_si128(x, _mm_set1_epi32(0x7C00001F)), _mm_set1_epi32(0x02000008));
+    const __m128i g = _mm_slli_epi32(_mm_and_si128(x, _mm_set1_epi32(0x03E0)), 6);
+    const __m128i v = _mm_or_si128(rb, g);
+    return _mm_or_si128(v, _mm_and_si128(_mm_srli_epi32(v, 5), _mm_set1_epi32(0x00070707)));
+}
+
 }  // namespace
 }  // namespace vc15

@@ -136,14 +136,13 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
 // the last pixel).
 void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count) {
     const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    const __m128i zero = _mm_setzero_si128();
     int32_t i = 0;
     for (; i + 16 <= count; i += 16) {
         const __m128i s0 = Load(src + i), s1 = Load(src + i + 8);
-        const __m128i p0 = _mm_shuffle_epi8(WidenedRgbLanes(_mm_unpacklo_epi16(s0, zero)), squeeze);
-        const __m128i p1 = _mm_shuffle_epi8(WidenedRgbLanes(_mm_unpackhi_epi16(s0, zero)), squeeze);
-        const __m128i p2 = _mm_shuffle_epi8(WidenedRgbLanes(_mm_unpacklo_epi16(s1, zero)), squeeze);
-        const __m128i p3 = _mm_shuffle_epi8(WidenedRgbLanes(_mm_unpackhi_epi16(s1, zero)), squeeze);
+        const __m128i p0 = _mm_shuffle_epi8(WidenedRgbLanesFromPairs(_mm_unpacklo_epi16(s0, s0)), squeeze);
+        const __m128i p1 = _mm_shuffle_epi8(WidenedRgbLanesFromPairs(_mm_unpackhi_epi16(s0, s0)), squeeze);
+        const __m128i p2 = _mm_shuffle_epi8(WidenedRgbLanesFromPairs(_mm_unpacklo_epi16(s1, s1)), squeeze);
+        const __m128i p3 = _mm_shuffle_epi8(WidenedRgbLanesFromPairs(_mm_unpackhi_epi16(s1, s1)), squeeze);
         uint8_t* d = dst + 3 * static_cast<intptr_t>(i);
         Store(d, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
         Store(d + 16, _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
