@@ -59,16 +59,6 @@ TEST(CanvasObject, QueryInterfaceAnswersBothIdentifiersOnly) {
     c->Release();
 }
 
-TEST(CanvasObject, AssignmentChangesNeither) {
-    CanvasPtr a, b;
-    void* tableA = *reinterpret_cast<void**>(a.p);
-    ICanvas15& result = (*static_cast<ICanvas15*>(a.p) = *static_cast<ICanvas15*>(b.p));
-    EXPECT_EQ(&result, a.p);
-    EXPECT_EQ(*reinterpret_cast<void**>(a.p), tableA);
-    EXPECT_EQ(a->AddRef(), 2u);
-    a->Release();
-}
-
 TEST(CanvasObject, ConcurrentAddRefReleaseKeepsExactCount) {
     ICanvas15* c = CreateInstance();
     constexpr int kThreads = 4, kPairs = 20000;
