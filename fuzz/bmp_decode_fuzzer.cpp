@@ -1,8 +1,9 @@
 // libFuzzer target: arbitrary bytes as a BMP file. The decoder must stay
 // inside the input (the sanitizers watch every access), give a record that
-// agrees with the header and with a plain reading of the rows, refuse only
-// what the loader's table says it refuses, and leak nothing. About one input
-// in 64 also goes through a file and imgLoadBMP, which must give the same.
+// agrees with the header and with the reference reading of the rows
+// (tests/bmp_reference.h), refuse only what the loader's table says it
+// refuses, and leak nothing. About one input in 64 also goes through a file
+// and imgLoadBMP, which must give the same.
 #include <unistd.h>
 
 #include <cstdint>
@@ -11,8 +12,10 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "VexaCanvas15.h"
+#include "bmp_reference.h"
 #include "pixel/bmp.h"
 
 namespace {
@@ -34,22 +37,6 @@ int32_t Le32(const uint8_t* d, size_t size, size_t at) {
     return static_cast<int32_t>(v);
 }
 
-ImgData Sentinel() {
-    ImgData r;
-    r.pixels = reinterpret_cast<uint8_t*>(uintptr_t{0x5A5A5A50});
-    r.width = -77;
-    r.height = 123456;
-    r.reserved1 = 0xDEADBEEF;
-    r.format = 0xCAFEF00D;
-    r.reserved2 = 0x01020304;
-    return r;
-}
-
-bool Same(const ImgData& a, const ImgData& b) {
-    return a.pixels == b.pixels && a.width == b.width && a.height == b.height && a.reserved1 == b.reserved1 &&
-           a.format == b.format && a.reserved2 == b.reserved2;
-}
-
 // Checks a decoded record against the input it came from.
 void CheckRecord(const uint8_t* data, size_t size, const ImgData& rec) {
     const int32_t w = Le32(data, size, 18), h = Le32(data, size, 22);
@@ -65,27 +52,10 @@ void CheckRecord(const uint8_t* data, size_t size, const ImgData& rec) {
     const uint64_t stride = vc15::BmpStride(w);
     const uint64_t block = stride * static_cast<uint64_t>(h);
     if (block > kFuzzMaxBlock) Fail("block above the limit accepted", w, h, size);
-    // The block's last byte must exist (the sanitizer checks the access).
-    volatile uint8_t last = rec.pixels[block - 1];
-    (void)last;
-    // Every byte the file provides, at its place in the flipped, swapped
-    // block; bytes of a partly present row beyond the file are 0 (checked up
-    // to the pixel that straddles the end, and at the row's last byte).
-    const size_t avail = size > vc15::kBmpPixelOffset ? size - vc15::kBmpPixelOffset : 0;
-    for (uint64_t i = 0; i < static_cast<uint64_t>(h) && i * stride < avail; ++i) {
-        const uint8_t* row = rec.pixels + (static_cast<uint64_t>(h) - 1 - i) * stride;
-        const size_t fileRow = vc15::kBmpPixelOffset + static_cast<size_t>(i * stride);
-        const uint64_t present = avail - i * stride + 3;
-        const uint64_t upto = present < stride ? present : stride;
-        if (upto < stride && row[stride - 1] != 0) Fail("byte beyond the file is not 0", w, h, size);
-        for (uint64_t b = 0; b < upto; ++b) {
-            uint64_t from = b;
-            if (b < 3 * static_cast<uint64_t>(w)) from = b - b % 3 + (2 - b % 3);
-            const size_t at = fileRow + static_cast<size_t>(from);
-            const uint8_t want = at < size ? data[at] : 0;
-            if (row[b] != want) Fail("pixel byte differs from the file", w, h, size);
-        }
-    }
+    // The whole block (every byte of it must exist: the sanitizers check)
+    // against the reference reading of the file, bytes beyond it being 0.
+    const std::vector<uint8_t> want = bmptest::ReferenceBlock(std::vector<uint8_t>(data, data + size), w, h);
+    if (std::memcmp(rec.pixels, want.data(), want.size()) != 0) Fail("block differs from the file", w, h, size);
 }
 
 std::string TempPath() {
@@ -102,12 +72,12 @@ std::string TempPath() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ImgData rec = Sentinel();
+    ImgData rec = bmptest::Sentinel();
     const bool ok = vc15::DecodeBmp(size ? data : nullptr, size, &rec, kFuzzMaxBlock);
     if (ok) {
         CheckRecord(data, size, rec);
     } else {
-        if (!Same(rec, Sentinel())) Fail("refusal changed the record", 0, 0, size);
+        if (!bmptest::SameRecord(rec, bmptest::Sentinel())) Fail("refusal changed the record", 0, 0, size);
         const int32_t w = Le32(data, size, 18), h = Le32(data, size, 22);
         const bool refusable =
             h > 0 && w != 0 && (w < 0 || vc15::BmpStride(w) * static_cast<uint64_t>(h) > kFuzzMaxBlock);
@@ -127,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const bool written = std::fwrite(data, 1, size, f) == size;
             std::fclose(f);
             if (written) {
-                ImgData viaFile = Sentinel();
+                ImgData viaFile = bmptest::Sentinel();
                 const bool okFile = imgLoadBMP(path.c_str(), &viaFile);
                 if (okFile != ok) Fail("file load and buffer decode disagree", rec.width, rec.height, size);
                 if (okFile) {
@@ -143,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                             Fail("file load pixels differ", rec.width, rec.height, size);
                     }
                     imgFreeBMP(&viaFile);
-                } else if (!Same(viaFile, Sentinel())) {
+                } else if (!bmptest::SameRecord(viaFile, bmptest::Sentinel())) {
                     Fail("refused file load changed the record", 0, 0, size);
                 }
             }

@@ -40,6 +40,7 @@
 #include "canvas/canvas.h"
 #include "core/cpu.h"
 #include "core/memory.h"
+#include "draw_test_support.h"
 #include "guard_pages.h"
 #include "memory_surface.h"
 #include "reference_model.h"
@@ -63,22 +64,6 @@ struct Rng {
         return static_cast<uint32_t>(s >> 11);
     }
 };
-
-void Append(std::vector<uint8_t>& stream, uint16_t x, uint16_t y, uint32_t count, const void* elems, size_t elemBytes) {
-    const SpanRecord r{x, y, count};
-    const size_t at = stream.size();
-    stream.resize(at + sizeof r + elemBytes);
-    std::memcpy(stream.data() + at, &r, sizeof r);
-    if (elemBytes) std::memcpy(stream.data() + at + sizeof r, elems, elemBytes);
-}
-
-void Give(CSpanImage& img, int32_t w, int32_t h, uint32_t count, const std::vector<uint8_t>& stream) {
-    img.width = w;
-    img.height = h;
-    img.spanCount = count;
-    img.spans = new uint8_t[stream.size() + 1];
-    if (!stream.empty()) std::memcpy(img.spans, stream.data(), stream.size());
-}
 
 // One draw request with everything it points to.
 struct Request {
@@ -135,16 +120,16 @@ void BuildRequest(FuzzedDataProvider& fdp, Rng& rng, int32_t cw, int32_t ch, Req
                     px[k] = style == 0 ? 0x0040 : static_cast<uint16_t>(rng.Next());  // the lane key, or anything
                     samples[k] = static_cast<uint8_t>(style == 1 ? rng.Next() & 7 : rng.Next());
                 }
-                Append(colour, sx, sy, count, px.data(), 2 * count);
-                Append(depth, sx, sy, count, samples.data(), count);
+                vc15test::AppendRecord(colour, sx, sy, px);
+                vc15test::AppendRecord(depth, sx, sy, samples);
             }
         }
-        Give(rq.sprite, w, h, n, colour);
-        Give(rq.depthImage, w, h, n, depth);
+        vc15test::SetSpans(rq.sprite, w, h, n, colour);
+        vc15test::SetSpans(rq.depthImage, w, h, n, depth);
         rq.image = &rq.sprite;
         if (what == 8) {
             // Same record with a kind the dispatcher must refuse.
-            Give(rq.badKind, w, h, n, colour);
+            vc15test::SetSpans(rq.badKind, w, h, n, colour);
             const uint32_t kinds[] = {0x00000002u, 0x00000004u, 0x10000000u,
                                       0x10000001u, 0x10000006u, fdp.ConsumeIntegral<uint32_t>()};
             rq.badKind.kind = kinds[fdp.ConsumeIntegralInRange<int>(0, 5)];

@@ -8,6 +8,7 @@
 #include "blit/blend_row.h"
 #include "blit/blend_row_internal.h"
 #include "core/cpu.h"
+#include "levels.h"
 #include "reference_model.h"
 #include "test_hooks.h"
 
@@ -15,25 +16,7 @@ namespace {
 
 using vc15::BlendRow555;
 using vc15::cpu::Level;
-
-std::vector<Level> AvailableLevels() {
-    std::vector<Level> out{Level::Scalar};
-    if (vc15::cpu::Supports(Level::Sse2)) out.push_back(Level::Sse2);
-    if (vc15::cpu::Supports(Level::Avx2)) out.push_back(Level::Avx2);
-    if (vc15::cpu::Supports(Level::Avx512)) out.push_back(Level::Avx512);
-    return out;
-}
-
-// Runs `body` once for every level the processor has, then restores the best.
-template <class Body>
-void ForEachLevel(Body body) {
-    for (Level level : AvailableLevels()) {
-        ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(level));
-        SCOPED_TRACE("kernel level " + std::to_string(static_cast<int>(level)));
-        body();
-    }
-    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
-}
+using vc15test::AtEveryLevel;
 
 std::vector<uint16_t> Blend(std::vector<uint16_t> dst, const std::vector<uint16_t>& src, uint32_t bytes,
                             uint32_t level) {
@@ -42,7 +25,7 @@ std::vector<uint16_t> Blend(std::vector<uint16_t> dst, const std::vector<uint16_
 }
 
 TEST(BlendKernel, LevelZeroWritesNothingAndWideLevelsClamp) {
-    ForEachLevel([] {
+    AtEveryLevel([](Level) {
         const std::vector<uint16_t> dst{0x8123, 0x0040, 0x7fff, 0x1234, 0x8000};
         const std::vector<uint16_t> src{0x0040, 0x1111, 0x0000, 0x7c1f, 0x0040};
         EXPECT_EQ(Blend(dst, src, 10, 0), dst);
@@ -55,7 +38,7 @@ TEST(BlendKernel, LevelZeroWritesNothingAndWideLevelsClamp) {
 }
 
 TEST(BlendKernel, KeyPixelsInsideGroupsKeepTheDestination) {
-    ForEachLevel([] {
+    AtEveryLevel([](Level) {
         const std::vector<uint16_t> dst(5, 0x8123);
         const std::vector<uint16_t> src{0x1234, 0x0040, 0x5555, 0x0040, 0x0040};
         EXPECT_EQ(Blend(dst, src, 10, 256), (std::vector<uint16_t>{0x1234, 0x8123, 0x5555, 0x8123, 0x0040}));
@@ -63,7 +46,7 @@ TEST(BlendKernel, KeyPixelsInsideGroupsKeepTheDestination) {
 }
 
 TEST(BlendKernel, GroupAndTailRoundDifferently) {
-    ForEachLevel([] {
+    AtEveryLevel([](Level) {
         EXPECT_EQ(Blend(std::vector<uint16_t>(5, 0x0000), std::vector<uint16_t>(5, 0x7fff), 10, 128),
                   std::vector<uint16_t>(5, 0x3def));
         EXPECT_EQ(Blend(std::vector<uint16_t>(5, 0x7fff), std::vector<uint16_t>(5, 0x0000), 10, 128),
@@ -80,7 +63,7 @@ TEST(BlendKernel, GroupAndTailRoundDifferently) {
 }
 
 TEST(BlendKernel, LengthDecidesTheSplit) {
-    ForEachLevel([] {
+    AtEveryLevel([](Level) {
         // Source 0x0040 is the key in groups only; level 256 makes a blended
         // pixel equal to the source, so each pixel shows which form it got.
         const std::vector<uint16_t> src(8, 0x0040);
@@ -97,7 +80,7 @@ TEST(BlendKernel, LengthDecidesTheSplit) {
 }
 
 TEST(BlendKernel, BlendedPixelsLoseBit15) {
-    ForEachLevel([] {
+    AtEveryLevel([](Level) {
         const std::vector<uint16_t> src{0x8001, 0x8002, 0x8003, 0x8004, 0x8005};
         const auto out = Blend(std::vector<uint16_t>(5, 0xffff), src, 10, 200);
         for (uint16_t v : out) EXPECT_EQ(v & 0x8000, 0) << std::hex << v;
@@ -149,7 +132,7 @@ uint16_t RichPixel(Rng& r) {
 // Every length 0..64 bytes and long runs, at many offsets, with random
 // levels 0..0x1FFFF, against the model; pixels around the run never change.
 TEST(BlendKernel, EveryLevelMatchesTheModel) {
-    ForEachLevel([] {
+    AtEveryLevel([](Level) {
         Rng r{12345};
         constexpr size_t kPad = 24;
         std::vector<uint32_t> lengths;
@@ -174,8 +157,8 @@ TEST(BlendKernel, EveryLevelMatchesTheModel) {
     });
 }
 
-// The hook caps the kernel: only AVX2 runs the AVX2 run routine and only
-// AVX-512 the AVX-512 one, and a level the processor lacks is refused.
+// The hook caps the kernel: only AVX2 runs the AVX2 run routine, and a level
+// the processor lacks is refused.
 TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
     const Level best = vc15::cpu::Detected();
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(Level::Scalar));
@@ -188,17 +171,11 @@ TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
     if (vc15::cpu::ForceLevelForTesting(Level::Avx2)) {
         EXPECT_EQ(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
     }
-    if (vc15::cpu::ForceLevelForTesting(Level::Avx512)) {
-        EXPECT_EQ(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx512Prepared);
-    }
 #endif
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
     EXPECT_EQ(vc15::cpu::Active(), best);
     if (best < Level::Avx2) {
         EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(Level::Avx2));
-    }
-    if (best < Level::Avx512) {
-        EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(Level::Avx512));
     }
 }
 

@@ -41,19 +41,22 @@ TEST_F(DDrawColour, NullSurfaceIsRefused) {
     EXPECT_FALSE(vdxFillColor(nullptr, 1, 2, 3));
 }
 
-TEST_F(DDrawColour, MatchGivesTheNativeValueAndPutsTheProbeBack) {
+// On every format: the match is the reference value and puts the probe
+// pixel back, the colour key is the matched value, the fill fills every
+// pixel with it.
+TEST_F(DDrawColour, MatchKeyAndFillGiveTheNativeValue) {
     for (const FormatCase& f : kFormats) {
         SCOPED_TRACE(f.name);
         const DDPIXELFORMAT pf = f.make();
         Ref<IDirectDrawSurface7> s;
-        ASSERT_EQ(MakeSurface(dd.get(), 8, 4, pf, s), 0);
+        ASSERT_EQ(MakeSurface(dd.get(), 13, 5, pf, s), 0);
         const uint32_t probe = NativeOf(pf, Colour(0x40, 0x80, 0xC0));
         const uint32_t neighbour = pf.dwRGBBitCount == 16 ? 0x1234u : 0x00ABCDEFu;
         {
             Locked l(s.get());
             ASSERT_TRUE(l.ok);
-            for (DWORD y = 0; y < 4; ++y)
-                for (DWORD x = 0; x < 8; ++x) l.set(x, y, neighbour);
+            for (DWORD y = 0; y < 5; ++y)
+                for (DWORD x = 0; x < 13; ++x) l.set(x, y, neighbour);
             l.set(0, 0, probe);
         }
         for (COLORREF c : SampleColours()) {
@@ -62,9 +65,28 @@ TEST_F(DDrawColour, MatchGivesTheNativeValueAndPutsTheProbeBack) {
             Locked l(s.get());
             ASSERT_TRUE(l.ok);
             ASSERT_EQ(l.get(0, 0), probe) << "the probe pixel is put back";
-            for (DWORD y = 0; y < 4; ++y)
-                for (DWORD x = (y == 0 ? 1 : 0); x < 8; ++x) ASSERT_EQ(l.get(x, y), neighbour);
+            for (DWORD y = 0; y < 5; ++y)
+                for (DWORD x = (y == 0 ? 1 : 0); x < 13; ++x) ASSERT_EQ(l.get(x, y), neighbour);
         }
+        const COLORREF c = Colour(0xF0, 0x0F, 0x80);
+        ASSERT_EQ(vdxSetColorKey(s.get(), c), 0);
+        DDCOLORKEY key{0, 0};
+        ASSERT_EQ(s->GetColorKey(DDCKEY_SRCBLT, &key), 0);
+        EXPECT_EQ(key.dwColorSpaceLowValue, NativeOf(pf, c));
+        EXPECT_EQ(key.dwColorSpaceHighValue, key.dwColorSpaceLowValue);
+        ASSERT_TRUE(vdxFillColor(s.get(), 0x20, 0x90, 0xFF));
+        const uint32_t expected = NativeOf(pf, Colour(0x20, 0x90, 0xFF));
+        Locked l(s.get());
+        ASSERT_TRUE(l.ok);
+        for (DWORD y = 0; y < 5; ++y)
+            for (DWORD x = 0; x < 13; ++x) ASSERT_EQ(l.get(x, y), expected) << x << "," << y;
+#if !defined(_WIN32)
+        const auto& j = vc15::standin::GetJournal();
+        EXPECT_EQ(j.setColorKeyFlags, DDCKEY_SRCBLT);
+        EXPECT_EQ(j.blt.flags, 0x1000400u);
+        EXPECT_EQ(j.blt.fx.dwSize, sizeof(DDBLTFX));
+        EXPECT_TRUE(j.blt.destRectNull && j.blt.srcNull && j.blt.srcRectNull);
+#endif
     }
 }
 
@@ -89,46 +111,6 @@ TEST_F(DDrawColour, TwentyFourBitMatchHasItsTopByteClear) {
         l.set(1, 0, 0xABABAB);
     }
     EXPECT_EQ(vdxColorMatch(s.get(), Colour(0x11, 0x22, 0x33)), 0x112233u);
-}
-
-TEST_F(DDrawColour, ColourKeyIsTheMatchedValue) {
-    for (const FormatCase& f : kFormats) {
-        SCOPED_TRACE(f.name);
-        const DDPIXELFORMAT pf = f.make();
-        Ref<IDirectDrawSurface7> s;
-        ASSERT_EQ(MakeSurface(dd.get(), 8, 4, pf, s), 0);
-        const COLORREF c = Colour(0xF0, 0x0F, 0x80);
-        ASSERT_EQ(vdxSetColorKey(s.get(), c), 0);
-        DDCOLORKEY key{0, 0};
-        ASSERT_EQ(s->GetColorKey(DDCKEY_SRCBLT, &key), 0);
-        EXPECT_EQ(key.dwColorSpaceLowValue, NativeOf(pf, c));
-        EXPECT_EQ(key.dwColorSpaceHighValue, key.dwColorSpaceLowValue);
-#if !defined(_WIN32)
-        EXPECT_EQ(vc15::standin::GetJournal().setColorKeyFlags, DDCKEY_SRCBLT);
-#endif
-    }
-}
-
-TEST_F(DDrawColour, FillColourFillsEveryPixel) {
-    for (const FormatCase& f : kFormats) {
-        SCOPED_TRACE(f.name);
-        const DDPIXELFORMAT pf = f.make();
-        Ref<IDirectDrawSurface7> s;
-        ASSERT_EQ(MakeSurface(dd.get(), 13, 5, pf, s), 0);
-        ASSERT_TRUE(vdxFillColor(s.get(), 0x20, 0x90, 0xFF));
-        const uint32_t expected = NativeOf(pf, Colour(0x20, 0x90, 0xFF));
-        Locked l(s.get());
-        ASSERT_TRUE(l.ok);
-        for (DWORD y = 0; y < 5; ++y)
-            for (DWORD x = 0; x < 13; ++x) ASSERT_EQ(l.get(x, y), expected) << x << "," << y;
-#if !defined(_WIN32)
-        const auto& j = vc15::standin::GetJournal();
-        EXPECT_EQ(j.blt.flags, 0x1000400u);
-        EXPECT_EQ(j.blt.fx.dwSize, sizeof(DDBLTFX));
-        EXPECT_EQ(j.blt.fx.dwFillColor, expected);
-        EXPECT_TRUE(j.blt.destRectNull && j.blt.srcNull && j.blt.srcRectNull);
-#endif
-    }
 }
 
 #if !defined(_WIN32)

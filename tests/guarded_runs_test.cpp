@@ -13,6 +13,7 @@
 #include "VexaCanvas15.h"
 #include "core/memory.h"
 #include "guard_pages.h"
+#include "levels.h"
 #include "reference_model.h"
 #include "test_hooks.h"
 
@@ -156,12 +157,7 @@ TEST_P(GuardedRuns, RawRowsAtTheCanvasEnds) {
     }
 }
 
-std::string LevelName(const ::testing::TestParamInfo<Level>& info) {
-    static const char* const kNames[] = {"Scalar", "Sse2", "Ssse3", "Avx2", "Avx512"};
-    return kNames[static_cast<int>(info.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(Levels, GuardedRuns, ::testing::Values(Level::Scalar, Level::Sse2, Level::Avx2, Level::Avx512),
-                         LevelName);
+INSTANTIATE_TEST_SUITE_P(Levels, GuardedRuns, ::testing::ValuesIn(vc15test::SupportedLevels()),
+                         [](const ::testing::TestParamInfo<Level>& info) { return vc15test::LevelName(info.param); });
 
 }  // namespace

@@ -12,35 +12,6 @@
 
 namespace {
 
-TEST(SpanImage, NewAndClearedImagesAreEmpty) {
-    CSpanImage img;
-    EXPECT_EQ(img.kind, IMAGE_SPANLIST);
-    EXPECT_EQ(img.attr, 1u);
-    EXPECT_EQ(img.width, 0);
-    EXPECT_EQ(img.height, 0);
-    EXPECT_EQ(img.spanCount, 0u);
-    EXPECT_EQ(img.reserved, 0u);
-    EXPECT_EQ(img.spans, nullptr);
-    img.Clear();  // harmless on a new image
-    EXPECT_EQ(img.spans, nullptr);
-
-    img.width = 7;
-    img.height = 3;
-    img.attr = 9;
-    img.reserved = 4;
-    img.spanCount = 2;
-    img.spans = new uint8_t[32];
-    img.kind = 0x10000099u;
-    img.Clear();  // frees once (ASan would catch a double free at destruction)
-    EXPECT_EQ(img.kind, 0x10000099u);
-    EXPECT_EQ(img.spans, nullptr);
-    EXPECT_EQ(img.attr, 1u);
-    EXPECT_EQ(img.width, 0);
-    EXPECT_EQ(img.height, 0);
-    EXPECT_EQ(img.spanCount, 0u);
-    EXPECT_EQ(img.reserved, 0u);
-}
-
 TEST(SpanImage, RecordsArePackedBackToBack) {
     // Two records of 3 and 5 pixels: 14 + 18 bytes, the second at offset 14.
     const uint16_t art[2 * 8] = {1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 4, 5, 6, 7, 8};

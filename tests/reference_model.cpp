@@ -37,24 +37,6 @@ int64_t FloorDiv256(int64_t v) { return v >= 0 ? v / 256 : -((-v + 255) / 256); 
 
 uint16_t Channel(uint16_t v, int shift) { return (v >> shift) & 31; }
 
-// The visible window in canvas coordinates, from the region codes of the
-// box's corners; false when the codes reject the box.
-struct Win {
-    int64_t x0, y0, x1, y1;
-};
-
-bool Window(const ClipRect& clip, int64_t x, int64_t y, int64_t w, int64_t h, Win& win) {
-    const int c1 = RegionCode(clip, x, y);
-    const int c2 = RegionCode(clip, x + w, y + h);
-    if (!(c1 == 0 || c1 == 1 || c1 == 3 || c1 == 4)) return false;
-    if (!(c2 == 4 || c2 == 5 || c2 == 7 || c2 == 8)) return false;
-    win.x0 = (c1 == 0 || c1 == 3) ? clip.left : x;
-    win.y0 = (c1 == 0 || c1 == 1) ? clip.top : y;
-    win.x1 = (c2 == 5 || c2 == 8) ? clip.right : x + w;
-    win.y1 = (c2 == 7 || c2 == 8) ? clip.bottom : y + h;
-    return true;
-}
-
 bool InsideLoose(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h) {
     return c.left <= x && x + w <= c.right && c.top <= y && y + h <= c.bottom;
 }
@@ -63,40 +45,38 @@ bool InsideStrict(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h)
     return c.left < x && x + w < c.right && c.top < y && y + h < c.bottom;
 }
 
-// Indices [first, end) of a span that lie in the window; the span's row must
-// lie in it too.
-bool Visible(const Win& win, int64_t x, int64_t y, const Span& s, uint32_t& first, uint32_t& end) {
-    const int64_t row = y + s.y;
-    if (row < win.y0 || row >= win.y1) return false;
-    first = s.count;
-    end = 0;
-    for (uint32_t i = 0; i < s.count; ++i) {
-        const int64_t col = x + s.x + i;
-        if (col >= win.x0 && col < win.x1) {
-            if (first == s.count) first = i;
-            end = i + 1;
-        }
-    }
-    return first < end;
+// On the clipped path a pixel is drawn when it lies in the clip rectangle
+// (right and bottom excluded) and in the image's box. The corner codes
+// refuse only boxes that share no pixel with the clip rectangle (top-left
+// corner right of `right` or at or below `bottom`, bottom-right corner left
+// of `left` or above `top`), so this test alone decides every pixel.
+bool PixelVisible(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h, int64_t col, int64_t row) {
+    const int64_t X = x + col, Y = y + row;
+    return X >= c.left && X < c.right && Y >= c.top && Y < c.bottom && col < w && row < h;
 }
 
 size_t Index(const Canvas& c, int64_t col, int64_t row) { return static_cast<size_t>(row * c.width + col); }
 
-// For every span: the elements a path touches, as [first, end) and the
-// canvas position of element 0. `whole` is set on the unclipped path.
+// For every span: the elements a path touches, as [first, end), and whether
+// the draw took the unclipped path (the box wholly inside by the strict or
+// the loose test), where every element is drawn untested.
 template <class Fn>
 void ForEachRun(const Canvas& c, int64_t x, int64_t y, int64_t w, int64_t h, bool strict,
                 const std::vector<Span>& spans, Fn fn) {
     const bool inside = strict ? InsideStrict(c.clip, x, y, w, h) : InsideLoose(c.clip, x, y, w, h);
-    if (inside) {
-        for (size_t k = 0; k < spans.size(); ++k) fn(k, 0u, spans[k].count, true);
-        return;
-    }
-    Win win;
-    if (!Window(c.clip, x, y, w, h, win)) return;
     for (size_t k = 0; k < spans.size(); ++k) {
-        uint32_t first, end;
-        if (Visible(win, x, y, spans[k], first, end)) fn(k, first, end, false);
+        const Span& s = spans[k];
+        if (inside) {
+            fn(k, 0u, s.count, true);
+            continue;
+        }
+        uint32_t first = s.count, end = 0;
+        for (uint32_t i = 0; i < s.count; ++i)
+            if (PixelVisible(c.clip, x, y, w, h, int64_t{s.x} + i, s.y)) {
+                if (first == s.count) first = i;
+                end = i + 1;
+            }
+        if (first < end) fn(k, first, end, false);
     }
 }
 

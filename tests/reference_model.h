@@ -1,7 +1,8 @@
 // A plain model of the drawing rules, pixel by pixel, for differential tests.
 // It shares no code with the library: spans are parsed into vectors, every
-// visibility decision is made per pixel against the window, and the blend
-// formulas are written in their closed forms.
+// visibility decision is made per pixel against the clip rectangle and the
+// image's box (no window, no span classes), and the blend formulas are
+// written in their closed forms.
 #pragma once
 
 #include <cstdint>

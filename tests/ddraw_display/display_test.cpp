@@ -1,7 +1,8 @@
 // DirectDraw tests that need a display (run under Wine with an Xvfb server
-// started by run-with-xvfb.sh): depth-buffer formats, a depth buffer of a
-// listed format, a 3-D device, video-memory surfaces, and one whole frame the
-// way a host puts it on the screen.
+// started by run-with-xvfb.sh): video-memory surfaces at 16 bits and one
+// whole frame the way a host puts it on the screen. The DirectDraw unit tests
+// compiled into the same program cover depth buffers and the 3-D device
+// with this display.
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -55,129 +56,6 @@ struct Window {
         if (hwnd) DestroyWindow(hwnd);
     }
 };
-
-TEST_F(DDrawDisplay, WhatThePlatformReports) {
-    VC15_NEED_DISPLAY();
-    OwnedList drivers;
-    ASSERT_EQ(vdxGetDDrawDrivers(0, &drivers), 0);
-    ExpectWellFormed(drivers.list);
-    std::printf("[ report   ] %d DirectDraw drivers\n", drivers.list.count);
-    for (CDDrawDriverNode* n : drivers.Nodes<CDDrawDriverNode>())
-        std::printf("[ report   ]   driver \"%s\" \"%s\" guid %s, caps 0x%08X\n", n->name, n->description,
-                    AllZero(&n->guid, sizeof n->guid) ? "zero" : "set", static_cast<unsigned>(n->caps.dwCaps));
-    OwnedList attached;
-    ASSERT_EQ(vdxGetDDrawDrivers(DDENUM_ATTACHEDSECONDARYDEVICES, &attached), 0);
-    std::printf("[ report   ] %d DirectDraw drivers with attached secondary devices\n", attached.list.count);
-    for (CDDrawDriverNode* n : attached.Nodes<CDDrawDriverNode>())
-        std::printf("[ report   ]   driver \"%s\" \"%s\" guid %s\n", n->name, n->description,
-                    AllZero(&n->guid, sizeof n->guid) ? "zero" : "set");
-    Ref<IDirectDraw7> dd;
-    ASSERT_TRUE(MakeDirectDraw(dd));
-    OwnedList modes;
-    ASSERT_EQ(vdxGetVideoModes(dd.get(), &modes), 0);
-    int sixteen = 0;
-    for (CDisplayModeNode* m : modes.Nodes<CDisplayModeNode>()) sixteen += m->mode.ddpfPixelFormat.dwRGBBitCount == 16;
-    std::printf("[ report   ] %d display modes (%d at 16 bits)\n", modes.list.count, sixteen);
-    EXPECT_GT(modes.list.count, 0);
-    Ref<IDirect3D7> d3d;
-    ASSERT_EQ(vdxCreateD3D(dd.get(), d3d.out()), 0);
-    OwnedList devices;
-    ASSERT_EQ(vdxGetD3DDrivers(d3d.get(), &devices), 0);
-    int withFormats = 0;
-    for (CD3DDeviceNode* dev : devices.Nodes<CD3DDeviceNode>()) {
-        OwnedList formats;
-        EXPECT_EQ(vdxGetZBufferFormats(d3d.get(), dev, &formats), 0);
-        ExpectWellFormed(formats.list);
-        std::printf("[ report   ]   device \"%s\" (%s): %d depth formats\n", dev->name, dev->description,
-                    formats.list.count);
-        for (CZBufferFormatNode* f : formats.Nodes<CZBufferFormatNode>())
-            std::printf("[ report   ]     %u bits, z mask 0x%08X, stencil %u bits mask 0x%08X\n",
-                        static_cast<unsigned>(f->format.dwZBufferBitDepth), static_cast<unsigned>(f->format.dwZBitMask),
-                        static_cast<unsigned>(f->format.dwStencilBitDepth),
-                        static_cast<unsigned>(f->format.dwStencilBitMask));
-        withFormats += formats.list.count > 0;
-    }
-    EXPECT_GT(withFormats, 0) << "with a display, devices report depth formats";
-}
-
-TEST_F(DDrawDisplay, DepthBufferOfEveryListedFormat) {
-    VC15_NEED_DISPLAY();
-    Ref<IDirectDraw7> dd;
-    ASSERT_TRUE(MakeDirectDraw(dd));
-    Ref<IDirect3D7> d3d;
-    ASSERT_EQ(vdxCreateD3D(dd.get(), d3d.out()), 0);
-    OwnedList devices;
-    ASSERT_EQ(vdxGetD3DDrivers(d3d.get(), &devices), 0);
-    int made = 0;
-    for (CD3DDeviceNode* dev : devices.Nodes<CD3DDeviceNode>()) {
-        OwnedList formats;
-        ASSERT_EQ(vdxGetZBufferFormats(d3d.get(), dev, &formats), 0);
-        for (CZBufferFormatNode* f : formats.Nodes<CZBufferFormatNode>()) {
-            SCOPED_TRACE(testing::Message() << dev->name << ", " << f->format.dwZBufferBitDepth << " bits");
-            Ref<IDirectDrawSurface7> z;
-            ASSERT_EQ(vdxCreateZBuffer(dd.get(), z.out(), f, 320, 200), 0);
-            DDSURFACEDESC2 desc;
-            std::memset(&desc, 0, sizeof desc);
-            desc.dwSize = sizeof desc;
-            ASSERT_EQ(z->GetSurfaceDesc(&desc), 0);
-            EXPECT_EQ(desc.dwWidth, 320u);  // width before height
-            EXPECT_EQ(desc.dwHeight, 200u);
-            EXPECT_NE(desc.ddsCaps.dwCaps & DDSCAPS_ZBUFFER, 0u);
-            EXPECT_NE(desc.ddpfPixelFormat.dwFlags & DDPF_ZBUFFER, 0u);
-            EXPECT_EQ(desc.ddpfPixelFormat.dwZBufferBitDepth, f->format.dwZBufferBitDepth);
-            EXPECT_EQ(desc.ddpfPixelFormat.dwZBitMask, f->format.dwZBitMask);
-            ++made;
-        }
-    }
-    EXPECT_GT(made, 0);
-}
-
-TEST_F(DDrawDisplay, ThreeDDeviceOnARenderTarget) {
-    VC15_NEED_DISPLAY();
-    Ref<IDirectDraw7> dd;
-    ASSERT_TRUE(MakeDirectDraw(dd));
-    Ref<IDirect3D7> d3d;
-    ASSERT_EQ(vdxCreateD3D(dd.get(), d3d.out()), 0);
-    OwnedList devices;
-    ASSERT_EQ(vdxGetD3DDrivers(d3d.get(), &devices), 0);
-    int created = 0;
-    for (CD3DDeviceNode* dev : devices.Nodes<CD3DDeviceNode>()) {
-        // A 3-D-capable surface in the desktop's format.
-        DDSURFACEDESC2 desc;
-        std::memset(&desc, 0, sizeof desc);
-        desc.dwSize = sizeof desc;
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = 256;
-        desc.dwHeight = 256;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
-        Ref<IDirectDrawSurface7> target;
-        ASSERT_EQ(dd->CreateSurface(&desc, target.out(), nullptr), 0);
-        Ref<IDirect3DDevice7> device;
-        const int32_t r = vdxCreateD3DDevice(d3d.get(), &dev->desc.deviceGUID, target.get(), device.out());
-        std::printf("[ report   ] 3-D device \"%s\": %s\n", dev->name, r == 0 ? "created" : "refused");
-        if (r != 0) continue;
-        ASSERT_TRUE(device);
-        D3DDEVICEDESC7 caps;
-        ASSERT_EQ(device->GetCaps(&caps), 0);
-        // Wine's devices all report the same class id in their caps, so only
-        // the render-target binding is compared here.
-        std::printf("[ report   ]   caps class id %s the enumerated one\n",
-                    IsEqualGUID(caps.deviceGUID, dev->desc.deviceGUID) ? "equals" : "differs from");
-        EXPECT_NE(caps.dwDeviceRenderBitDepth, 0u);
-        Ref<IDirectDrawSurface7> rt;
-        ASSERT_EQ(device->GetRenderTarget(rt.out()), 0);
-        EXPECT_EQ(rt.get(), target.get());
-        ++created;
-    }
-    EXPECT_GT(created, 0);
-    // A plain system-memory surface is not a render target.
-    Ref<IDirectDrawSurface7> plain;
-    ASSERT_EQ(MakeSurface(dd.get(), 64, 64, Xrgb8888(), plain), 0);
-    IDirect3DDevice7* none = nullptr;
-    auto* first = static_cast<CD3DDeviceNode*>(devices.list.head);
-    EXPECT_EQ(vdxCreateD3DDevice(d3d.get(), &first->desc.deviceGUID, plain.get(), &none), -1);
-    if (none) none->Release();
-}
 
 // A host's frame: DirectDraw from a driver node, exclusive full-screen
 // 640x480x16 on a window, primary with one back buffer, a canvas frame copied

@@ -1,0 +1,208 @@
+// The depth rows at every processor level against the scalar rules, bit for
+// bit: the write, copy and blend rows through the exported dispatch and the
+// fused write-and-copy row against the write followed by the copy, over all
+// short lengths, long runs, every bias class and unaligned pointers. Then
+// whole depth draws against the reference model, of sprites that take the
+// single walk (rows in order; records covering pixels of earlier ones;
+// records out of order) and of those that must not (a depth image with
+// other headers or another box).
+#include "blit/depth_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "canvas/draw.h"
+#include "draw_test_support.h"
+#include "levels.h"
+#include "reference_model.h"
+
+namespace {
+
+namespace dr = vc15::depth_rows;
+using vc15test::AtEveryLevel;
+
+struct Rows {
+    std::vector<uint8_t> plane, samples;
+    std::vector<uint16_t> dst, src;
+};
+
+// Plane and samples close to each other so that passes and fails mix, with
+// the extremes (0, 255) frequent; bit 15 set in half of the pixels.
+Rows MakeRows(size_t n, std::mt19937& rng) {
+    Rows c;
+    for (size_t i = 0; i < n + 40; ++i) {
+        const uint32_t r = rng();
+        c.plane.push_back((r & 15) == 0 ? 255 : (r & 15) == 1 ? 0 : static_cast<uint8_t>(100 + (r >> 8) % 60));
+        c.samples.push_back((r & 0x70) == 0 ? 255 : (r & 0x70) == 0x10 ? 0 : static_cast<uint8_t>(90 + (r >> 16) % 60));
+        c.dst.push_back(static_cast<uint16_t>(rng()));
+        c.src.push_back(static_cast<uint16_t>(rng()));
+    }
+    return c;
+}
+
+void CheckRows(size_t n, size_t off, uint32_t bias, uint32_t level, std::mt19937& rng) {
+    const Rows base = MakeRows(n, rng);
+    const uint32_t len = static_cast<uint32_t>(n);
+    const std::string what = "n " + std::to_string(n) + " bias " + std::to_string(bias);
+    Rows want = base, got = base;
+    dr::WriteScalar(want.plane.data() + off, want.samples.data() + off, len, bias);
+    vc15::DepthWriteRow(got.plane.data() + off, got.samples.data() + off, len, bias);
+    ASSERT_EQ(want.plane, got.plane) << "write " << what;
+    want = got = base;
+    dr::CopyScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off, want.samples.data() + off,
+                   len, bias);
+    vc15::DepthCopyRow(got.dst.data() + off, got.plane.data() + off, got.src.data() + off, got.samples.data() + off,
+                       len, bias);
+    ASSERT_EQ(want.dst, got.dst) << "copy " << what;
+    want = got = base;
+    dr::BlendScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off, want.samples.data() + off,
+                    len, bias, level);
+    vc15::DepthBlendRow(got.dst.data() + off, got.plane.data() + off, got.src.data() + off, got.samples.data() + off,
+                        len, bias, level);
+    ASSERT_EQ(want.dst, got.dst) << "blend " << what << " level " << level;
+    // The fused row gives the frame of the write followed by the copy.
+    want = got = base;
+    dr::WriteScalar(want.plane.data() + off, want.samples.data() + off, len, bias);
+    dr::CopyScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off, want.samples.data() + off,
+                   len, bias);
+    vc15::ActiveDepthRowForms().writeCopy(got.dst.data() + off, got.plane.data() + off, got.src.data() + off,
+                                          got.samples.data() + off, len, bias);
+    ASSERT_EQ(want.plane, got.plane) << "write-copy " << what;
+    ASSERT_EQ(want.dst, got.dst) << "write-copy " << what;
+}
+
+TEST(DepthRows, EveryLengthBiasAndLevelMatchesScalar) {
+    AtEveryLevel([](vc15::cpu::Level) {
+        std::mt19937 rng(42);
+        const uint32_t levels[] = {0, 1, 3, 77, 128, 200, 255, 256};
+        for (uint32_t bias : {0u, 1u, 10u, 40u, 128u, 254u, 255u, 256u, 300u})
+            for (size_t n = 0; n <= 70; ++n) {
+                CheckRows(n, n % 3, bias, levels[n % 8], rng);
+                if (testing::Test::HasFatalFailure()) return;
+            }
+        for (size_t n : {640u, 1001u, 4099u})
+            for (uint32_t level = 0; level <= 256; level += 37) {
+                CheckRows(n, 1, level % 50, level, rng);
+                if (testing::Test::HasFatalFailure()) return;
+            }
+    });
+}
+
+struct Sprite {
+    CSpanImage color;
+    CSpanImage depth;
+};
+
+// Records row by row, each starting at or after the end of the one before;
+// then, for some sprites, one change: overlapping or reordered records (the
+// single walk must still give the frame of the two walks) or a depth image
+// that does not match (the two walks must be taken).
+std::unique_ptr<Sprite> OrderedSprite(std::mt19937& rng, int variant) {
+    auto s = std::make_unique<Sprite>();
+    auto in = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<uint32_t>(hi - lo + 1)); };
+    const int w = in(1, 60), h = in(1, 20);
+    struct Rec {
+        uint16_t x, y;
+        uint32_t count;
+    };
+    std::vector<Rec> recs;
+    for (int y = 0; y < h; ++y) {
+        if (rng() % 5 == 0) continue;  // an empty row
+        int x = in(0, 3);
+        while (x < w) {
+            const int count = in(0, w - x);
+            recs.push_back({static_cast<uint16_t>(x), static_cast<uint16_t>(y), static_cast<uint32_t>(count)});
+            x += count + in(0, 6);
+            if (rng() % 3 == 0) break;
+        }
+    }
+    std::vector<Rec> depthRecs = recs;
+    int depthW = w;
+    if (!recs.empty()) {
+        const size_t k = rng() % recs.size();
+        switch (variant) {
+            case 1:  // a later record reaching back over an earlier one's pixels
+                if (recs[k].count > 0)
+                    recs.push_back({recs[k].x, recs[k].y, static_cast<uint32_t>(1 + rng() % recs[k].count)});
+                depthRecs = recs;
+                break;
+            case 2:  // records out of row order
+                std::swap(recs[k], recs[rng() % recs.size()]);
+                depthRecs = recs;
+                break;
+            case 3:  // the depth image's headers differ
+                depthRecs[k].x = static_cast<uint16_t>(depthRecs[k].x ? depthRecs[k].x - 1 : 1);
+                break;
+            case 4:  // the depth image's box is narrower: its window cuts records the colour one keeps
+                depthW = w / 2;
+                break;
+            default:
+                break;
+        }
+    }
+    std::vector<uint8_t> cs, ds;
+    for (size_t i = 0; i < recs.size(); ++i) {
+        std::vector<uint16_t> px(recs[i].count);
+        for (auto& p : px) p = static_cast<uint16_t>(rng());
+        std::vector<uint8_t> v(depthRecs[i].count);
+        for (auto& d : v) d = static_cast<uint8_t>(rng() % 4 == 0 ? 255 : 60 + rng() % 100);
+        vc15test::AppendRecord(cs, recs[i].x, recs[i].y, px);
+        vc15test::AppendRecord(ds, depthRecs[i].x, depthRecs[i].y, v);
+    }
+    vc15test::SetSpans(s->color, w, h, static_cast<uint32_t>(recs.size()), cs);
+    vc15test::SetSpans(s->depth, depthW, h, static_cast<uint32_t>(depthRecs.size()), ds);
+    return s;
+}
+
+TEST(DepthRows, SingleWalkDrawsMatchTheReferenceModel) {
+    AtEveryLevel([](vc15::cpu::Level) {
+        std::mt19937 rng(2024);
+        for (int scene = 0; scene < 400; ++scene) {
+            const int32_t W = 40 + static_cast<int32_t>(rng() % 60), H = 10 + static_cast<int32_t>(rng() % 30);
+            vc15test::GuardedCanvas lib(W, H, true);
+            ref::Canvas model;
+            model.width = W;
+            model.height = H;
+            model.hasDepth = true;
+            for (size_t i = 0; i < lib.Size(); ++i) {
+                model.pixels.push_back(lib.Pixels()[i] = static_cast<uint16_t>(rng()));
+                model.depth.push_back(lib.Depth()[i] = static_cast<uint8_t>(rng() % 3 == 0 ? 255 : 80 + rng() % 120));
+            }
+            const ClipRect clip =
+                rng() % 2 ? ClipRect{0, 0, W, H}
+                          : ClipRect{static_cast<int32_t>(rng() % 8), static_cast<int32_t>(rng() % 5),
+                                     W - static_cast<int32_t>(rng() % 8), H - static_cast<int32_t>(rng() % 5)};
+            lib.canvas.clip = model.clip = clip;
+            for (int d = 0; d < 6; ++d) {
+                const int variant = static_cast<int>(rng() % 8);  // 0 and 5-7: the single walk
+                auto sprite = OrderedSprite(rng, variant > 4 ? 0 : variant);
+                DepthParams params{};
+                params.flags = DEPTH_WRITE | (rng() % 6 == 0 ? DEPTH_CLEAR : 0u);
+                params.bias = static_cast<uint8_t>(rng() % 3 == 0 ? rng() : rng() % 8);
+                params.depthImage = &sprite->depth;
+                DrawEffect effect{};
+                effect.code = EFFECT_DEPTH;
+                effect.params = &params;
+                // Inside, touching and crossing every edge.
+                const int32_t x = static_cast<int32_t>(rng() % (W + 40)) - 30;
+                const int32_t y = static_cast<int32_t>(rng() % (H + 30)) - 20;
+                const int32_t want = ref::Draw(model, x, y, &sprite->color, &effect);
+                ASSERT_EQ(vc15::DrawDispatch(lib.canvas, x, y, &sprite->color, &effect), want);
+                const std::string where = "scene " + std::to_string(scene) + " draw " + std::to_string(d) +
+                                          " variant " + std::to_string(variant);
+                for (size_t i = 0; i < lib.Size(); ++i) {
+                    ASSERT_EQ(lib.Pixels()[i], model.pixels[i]) << where << " pixel " << i;
+                    ASSERT_EQ(lib.Depth()[i], model.depth[i]) << where << " plane " << i;
+                }
+            }
+            ASSERT_TRUE(lib.GuardsIntact()) << "scene " << scene;
+        }
+    });
+}
+
+}  // namespace
