@@ -197,7 +197,9 @@ inline __m128i SqueezePairs(__m128i x) {
 }
 
 inline void Store8(uint8_t* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
-inline void Store8High(uint8_t* p, __m128i v) { _mm_storeh_pd(reinterpret_cast<double*>(p), _mm_castsi128_pd(v)); }
+// The high half moved down first: a store through a double pointer would
+// claim an 8-byte alignment these byte addresses do not have.
+inline void Store8High(uint8_t* p, __m128i v) { Store8(p, _mm_unpackhi_epi64(v, v)); }
 
 // Sixteen pixels to 48 bytes at d, stored as eight 6-byte groups by 8-byte
 // stores in ascending order, each store's two zero bytes overwritten by the
