@@ -10,11 +10,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <vector>
 
 #include "VexaCanvas15.h"
+#include "guard_pages.h"
 #include "levels.h"
 
 namespace {
@@ -145,18 +145,25 @@ TEST(Convert, EveryLengthAndAlignmentAtEveryLevel) {
     });
 }
 
-// Exactly count pixels are read and written: heap blocks of exactly that
-// size (a sanitizer build catches an overrun), a guard after the output.
-// Counts of 0 or less, or a null buffer, touch nothing.
+// Exactly count pixels are read and written: source and output end against
+// an inaccessible page (then start right after one), so a read or write past
+// either end faults on every platform, sanitizer or not. Counts of 0 or
+// less, or a null buffer, touch nothing.
 TEST(Convert, BoundsCountsAndNullBuffers) {
     AtEveryLevel([](vc15::cpu::Level) {
         for (const Conversion& c : kConversions) {
-            for (int32_t n : {1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65}) {
-                std::unique_ptr<uint8_t[]> src(new uint8_t[static_cast<size_t>(n) * c.srcBytes]);
-                std::memset(src.get(), 0xEE, static_cast<size_t>(n) * c.srcBytes);
-                std::vector<uint16_t> out(static_cast<size_t>(n) + 1, 0xBEEF);
-                c.exported(out.data(), src.get(), n);
-                EXPECT_EQ(out[n], 0xBEEF) << c.name << " n=" << n;
+            for (int32_t n : {1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 96, 128, 129}) {
+                for (auto side : {vc15test::GuardSide::After, vc15test::GuardSide::Before}) {
+                    const size_t bytes = static_cast<size_t>(n) * c.srcBytes;
+                    vc15test::GuardedBuffer src(bytes, side), out(2 * static_cast<size_t>(n), side);
+                    ASSERT_TRUE(src.data() && out.data());
+                    std::memset(src.data(), 0x5A, bytes);
+                    c.exported(reinterpret_cast<uint16_t*>(out.data()), src.data(), n);
+                    const uint8_t pixel[4] = {0x5A, 0x5A, 0x5A, 0x5A};
+                    uint16_t last;
+                    std::memcpy(&last, out.data() + 2 * (n - 1), 2);
+                    EXPECT_EQ(last, c.reference(pixel)) << c.name << " n=" << n;
+                }
             }
             const uint8_t src[16] = {0xFF, 0xFF, 0xFF, 0xFF};
             for (int32_t n : {0, -1, -5, INT32_MIN, 1, 4, INT32_MAX}) {

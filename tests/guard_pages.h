@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vc15test {
 
@@ -23,6 +24,20 @@ public:
 
     // Blocks made and not yet freed.
     static size_t Live();
+};
+
+// A test's own block of `bytes` ending at (After) or starting at (Before) an
+// inaccessible page; freed at destruction.
+class GuardedBuffer {
+public:
+    GuardedBuffer(size_t bytes, GuardSide side);
+    ~GuardedBuffer();
+    GuardedBuffer(const GuardedBuffer&) = delete;
+    GuardedBuffer& operator=(const GuardedBuffer&) = delete;
+    uint8_t* data() const { return data_; }
+
+private:
+    uint8_t* data_;
 };
 
 }  // namespace vc15test

@@ -105,4 +105,13 @@ GuardPages::~GuardPages() { vc15::testing::SetBlockAllocator(nullptr); }
 
 size_t GuardPages::Live() { return Blocks().size(); }
 
+GuardedBuffer::GuardedBuffer(size_t bytes, GuardSide side) {
+    const GuardSide was = g_side;
+    g_side = side;
+    data_ = static_cast<uint8_t*>(GuardedAlloc(bytes));
+    g_side = was;
+}
+
+GuardedBuffer::~GuardedBuffer() { GuardedFree(data_); }
+
 }  // namespace vc15test

@@ -50,29 +50,13 @@ for exe in consumer_cmake consumer_pkgconfig; do
 done
 
 # A host built for the Microsoft C++ ABI against the installed import library.
-clang=$(command -v clang-14 || command -v clang)
-lldlink=$(command -v lld-link-14 || command -v lld-link)
-dlltool=$(command -v llvm-dlltool-14 || command -v llvm-dlltool)
 if [ ! -f "$prefix/lib/VexaCanvas15.lib" ]; then
     echo "VexaCanvas15.lib is not installed"
     exit 1
 fi
-# PE machine field: 8664 for x86_64, 014c for i686.
-pe_off=$(od -An -tu4 -j60 -N4 "$prefix/bin/VexaCanvas15.dll" | tr -d ' ')
-if [ "$(od -An -tx2 -j$((pe_off + 4)) -N2 "$prefix/bin/VexaCanvas15.dll" | tr -d ' ')" = "8664" ]; then
-    triple=x86_64-pc-windows-msvc machine=i386:x86-64 defs=() k32=kernel32_x64.def mingw=x86_64-w64-mingw32
-else
-    triple=i686-pc-windows-msvc machine=i386 defs=(-D_X86_=1) k32=kernel32_x86.def mingw=i686-w64-mingw32
-fi
-hp="$tests/host_program"
 mkdir -p "$scratch/msvc"
-"$dlltool" -m "$machine" -d "$hp/msvcrt.def" -l "$scratch/msvc/msvcrt.lib"
-"$dlltool" -m "$machine" -k -d "$hp/$k32" -l "$scratch/msvc/kernel32.lib"
-"$clang" --target=$triple -fgnuc-version=12 "${defs[@]}" -D__USE_MINGW_ANSI_STDIO=0 -DVC15_HOST_NO_CRT -std=c++20 -O1 \
-    -fno-exceptions -fno-rtti -fno-stack-protector -mno-stack-arg-probe -isystem "$hp/msvc_shim" \
-    -isystem /usr/$mingw/include -I"$prefix/include" -c "$hp/host_program.cpp" -o "$scratch/msvc/host.obj"
-"$lldlink" -nologo -nodefaultlib -entry:vc15_host_start -subsystem:console -out:"$scratch/msvc/msvc_host.exe" \
-    "$scratch/msvc/host.obj" "$prefix/lib/VexaCanvas15.lib" "$scratch/msvc/msvcrt.lib" "$scratch/msvc/kernel32.lib"
+bash "$tests/host_program/build_msvc_host.sh" "$prefix/bin/VexaCanvas15.dll" "$prefix/include" \
+    "$prefix/lib/VexaCanvas15.lib" "$scratch/msvc/msvc_host.exe"
 out=$("${emulator[0]}" --path "$prefix/bin" "$scratch/msvc/msvc_host.exe")
 echo "$out"
 grep -q "host program: [0-9]* checks, 0 failed" <<<"$out"

@@ -195,47 +195,43 @@ static void TestEnumerationNodes() {
 #if defined(_MSC_VER)
 #if defined(_M_IX86)
 #define HOST_MEMBER __thiscall
-#define HOST_DECOR(ctor64, ctor32) ctor32
+static const char* const kMemberForm[] = {"QAE@XZ", "QAE@ABV0@@Z", "QAEAAV0@ABV0@@Z"};
 #else
 #define HOST_MEMBER
-#define HOST_DECOR(ctor64, ctor32) ctor64
+static const char* const kMemberForm[] = {"QEAA@XZ", "QEAA@AEBV0@@Z", "QEAAAEAV0@AEBV0@@Z"};
 #endif
+// The decorated names are put together from their parts, as the compiler does.
+static void Join(char* out, const char* a, const char* b, const char* c, const char* d = "") {
+    const char* parts[4] = {a, b, c, d};
+    for (const char* p : parts) {
+        memcpy(out, p, strlen(p));
+        out += strlen(p);
+    }
+    *out = 0;
+}
+
 static void TestExportedMembers() {
     HMODULE lib = GetModuleHandleA("VexaCanvas15.dll");
     CHECK(lib != nullptr);
     if (!lib) return;
     struct Class {
-        const char* table;
-        const char* ctor;
-        const char* copy;
-        const char* assign;
+        const char* name;
         int slots;
     };
-    const Class classes[] = {
-        {"??_7IVUnknown@@6B@", HOST_DECOR("??0IVUnknown@@QEAA@XZ", "??0IVUnknown@@QAE@XZ"),
-         HOST_DECOR("??0IVUnknown@@QEAA@AEBV0@@Z", "??0IVUnknown@@QAE@ABV0@@Z"),
-         HOST_DECOR("??4IVUnknown@@QEAAAEAV0@AEBV0@@Z", "??4IVUnknown@@QAEAAV0@ABV0@@Z"), 3},
-        {"??_7ICanvas@@6B@", HOST_DECOR("??0ICanvas@@QEAA@XZ", "??0ICanvas@@QAE@XZ"),
-         HOST_DECOR("??0ICanvas@@QEAA@AEBV0@@Z", "??0ICanvas@@QAE@ABV0@@Z"),
-         HOST_DECOR("??4ICanvas@@QEAAAEAV0@AEBV0@@Z", "??4ICanvas@@QAEAAV0@ABV0@@Z"), 11},
-        {"??_7ICanvas15@@6B@", HOST_DECOR("??0ICanvas15@@QEAA@XZ", "??0ICanvas15@@QAE@XZ"),
-         HOST_DECOR("??0ICanvas15@@QEAA@AEBV0@@Z", "??0ICanvas15@@QAE@ABV0@@Z"),
-         HOST_DECOR("??4ICanvas15@@QEAAAEAV0@AEBV0@@Z", "??4ICanvas15@@QAEAAV0@ABV0@@Z"), 11},
-        {"??_7IVFile32@@6B@", HOST_DECOR("??0IVFile32@@QEAA@XZ", "??0IVFile32@@QAE@XZ"),
-         HOST_DECOR("??0IVFile32@@QEAA@AEBV0@@Z", "??0IVFile32@@QAE@ABV0@@Z"),
-         HOST_DECOR("??4IVFile32@@QEAAAEAV0@AEBV0@@Z", "??4IVFile32@@QAEAAV0@ABV0@@Z"), 11},
-        {"??_7IVFont@@6B@", HOST_DECOR("??0IVFont@@QEAA@XZ", "??0IVFont@@QAE@XZ"),
-         HOST_DECOR("??0IVFont@@QEAA@AEBV0@@Z", "??0IVFont@@QAE@ABV0@@Z"),
-         HOST_DECOR("??4IVFont@@QEAAAEAV0@AEBV0@@Z", "??4IVFont@@QAEAAV0@ABV0@@Z"), 12},
-    };
+    const Class classes[] = {{"IVUnknown", 3}, {"ICanvas", 11}, {"ICanvas15", 11}, {"IVFile32", 11}, {"IVFont", 12}};
     typedef void*(HOST_MEMBER * Ctor)(void*);
     typedef void*(HOST_MEMBER * Copy)(void*, const void*);
     void* firstSlot = nullptr;
     for (const Class& c : classes) {
-        void* const* table = reinterpret_cast<void* const*>(GetProcAddress(lib, c.table));
-        Ctor ctor = reinterpret_cast<Ctor>(GetProcAddress(lib, c.ctor));
-        Copy copy = reinterpret_cast<Copy>(GetProcAddress(lib, c.copy));
-        Copy assign = reinterpret_cast<Copy>(GetProcAddress(lib, c.assign));
+        char names[4][64];
+        Join(names[0], "??_7", c.name, "@@6B@");
+        Join(names[1], "??0", c.name, "@@", kMemberForm[0]);
+        Join(names[2], "??0", c.name, "@@", kMemberForm[1]);
+        Join(names[3], "??4", c.name, "@@", kMemberForm[2]);
+        void* const* table = reinterpret_cast<void* const*>(GetProcAddress(lib, names[0]));
+        Ctor ctor = reinterpret_cast<Ctor>(GetProcAddress(lib, names[1]));
+        Copy copy = reinterpret_cast<Copy>(GetProcAddress(lib, names[2]));
+        Copy assign = reinterpret_cast<Copy>(GetProcAddress(lib, names[3]));
         CHECK(table && ctor && copy && assign);
         if (!table || !ctor || !copy || !assign) continue;
         // Every slot is the runtime's pure-virtual-call handler.
