@@ -23,14 +23,17 @@ public:
         : memory(static_cast<size_t>(widthBytes) * static_cast<size_t>(rows), fill),
           pitch(widthBytes),
           width(static_cast<DWORD>(widthPixels < 0 ? widthBytes / 2 : widthPixels)),
-          height(static_cast<DWORD>(rows)),
-          bitCount(bits) {}
+          height(static_cast<DWORD>(rows)) {
+        format.dwSize = sizeof format;
+        format.dwFlags = DDPF_RGB;
+        format.dwRGBBitCount = bits;
+    }
 
     std::vector<uint8_t> memory;
     LONG pitch;
     DWORD width;
     DWORD height;
-    DWORD bitCount;
+    DDPIXELFORMAT format{};
     HRESULT lockResult = 0;
     HRESULT unlockResult = 0;
     int locks = 0;
@@ -49,9 +52,7 @@ public:
         desc->dwHeight = height;
         desc->lpSurface = memory.data();
         desc->lPitch = pitch;
-        desc->ddpfPixelFormat.dwSize = sizeof desc->ddpfPixelFormat;
-        desc->ddpfPixelFormat.dwFlags = DDPF_RGB;
-        desc->ddpfPixelFormat.dwRGBBitCount = bitCount;
+        desc->ddpfPixelFormat = format;
         return 0;
     }
     HRESULT STDMETHODCALLTYPE Unlock(RECT*) override {

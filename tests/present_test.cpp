@@ -182,31 +182,14 @@ TEST(CopyToBuffer, RefusesWithoutWriting) {
 
 // ---- vcPresent on memory surfaces ------------------------------------------
 
-DDPIXELFORMAT Palettised8() {
-    DDPIXELFORMAT pf = ddtest::RgbFormat(8, 0, 0, 0);
-    pf.dwFlags |= DDPF_PALETTEINDEXED8;
-    return pf;
-}
-
-// A memory surface that reports a size and pixel format when locked, as
-// DirectDraw's do.
+// A memory surface of w x h pixels in format pf, with a few bytes of slack
+// at each row's end.
 struct FormattedSurface : vc15test::MemorySurface {
     FormattedSurface(DWORD w, DWORD h, const DDPIXELFORMAT& pf)
-        : MemorySurface(static_cast<int32_t>(w * ((pf.dwRGBBitCount + 7) / 8) + 6), static_cast<int32_t>(h), kGuard),
-          width(w),
-          height(h),
-          format(pf) {}
-    HRESULT STDMETHODCALLTYPE Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) override {
-        const HRESULT r = MemorySurface::Lock(rect, desc, flags, event);
-        if (r == 0) {
-            desc->dwWidth = width;
-            desc->dwHeight = height;
-            desc->ddpfPixelFormat = format;
-        }
-        return r;
+        : MemorySurface(static_cast<int32_t>(w * ((pf.dwRGBBitCount + 7) / 8) + 6), static_cast<int32_t>(h), kGuard,
+                        static_cast<int32_t>(w)) {
+        format = pf;
     }
-    DWORD width, height;
-    DDPIXELFORMAT format;
 };
 
 // Rows and columns the surface and the 37 x 5 canvas both have are the
@@ -234,13 +217,15 @@ std::vector<SurfaceFormat> SurfaceFormats() {
     argb.dwRGBAlphaBitMask = 0xFF000000u;
     DDPIXELFORMAT noRgbFlag = ddtest::Rgb565();
     noRgbFlag.dwFlags = 0;
+    DDPIXELFORMAT palettised = ddtest::RgbFormat(8, 0, 0, 0);
+    palettised.dwFlags |= DDPF_PALETTEINDEXED8;
     return {
         {ddtest::Rgb555(), VC15_FORMAT_RGB555},
         {ddtest::Rgb565(), VC15_FORMAT_RGB565},
         {ddtest::Rgb888(), VC15_FORMAT_BGR888},
         {ddtest::Xrgb8888(), VC15_FORMAT_XRGB8888},
         {argb, VC15_FORMAT_XRGB8888},
-        {Palettised8(), 0},
+        {palettised, 0},
         {ddtest::RgbFormat(32, 0x0000FF, 0x00FF00, 0xFF0000), 0},  // blue high: not ours
         {ddtest::RgbFormat(16, 0x0F00, 0x00F0, 0x000F), 0},
         {ddtest::RgbFormat(24, 0xFF0000, 0x00FF00, 0x0000FF), VC15_FORMAT_BGR888},

@@ -82,17 +82,17 @@ struct FakeSurface {
     void* const* table;
     uint8_t* memory;
     int32_t pitch;
-    int32_t lockResult;
-    int32_t unlockResult;
-    int locks;
-    int unlocks;
-    int otherCalls;
-    uint32_t lockFlags;
-    uint32_t descSize;
-    bool lockRectWasNull;
-    bool unlockRectWasNull;
     uint32_t width;  // in pixels, as the descriptor reports it
     uint32_t rows;
+    int32_t lockResult = 0;
+    int32_t unlockResult = 0;
+    int locks = 0;
+    int unlocks = 0;
+    int otherCalls = 0;
+    uint32_t lockFlags = 0;
+    uint32_t descSize = 0;
+    bool lockRectWasNull = false;
+    bool unlockRectWasNull = false;
     uint32_t bits = 16;
 };
 
@@ -275,7 +275,7 @@ void TestSurfaceOperations(void* c) {
     const int32_t pitch = W * 2 + 10;
     static uint8_t memory[(37 * 2 + 10) * 23];
     std::memset(memory, 0xAB, sizeof memory);
-    FakeSurface surface{table.slots, memory, pitch, 0, 0, 0, 0, 0, 0, 0, false, false, W, H};
+    FakeSurface surface{table.slots, memory, pitch, W, H};
     CHECK(CopyToSurface(c, &surface) == 0);
     CHECK(surface.locks == 1);
     CHECK(surface.unlocks == 1);
@@ -297,14 +297,14 @@ void TestSurfaceOperations(void* c) {
     CHECK(wrong == 0);
 
     // A failed Lock: -1 and no Unlock. A failed Unlock: -1 after the copy.
-    FakeSurface locked{table.slots, memory, pitch, static_cast<int32_t>(0x887601C2u), 0, 0, 0, 0, 0, 0, false,
-                       false,       W,      H};
+    FakeSurface locked{table.slots, memory, pitch, W, H};
+    locked.lockResult = static_cast<int32_t>(0x887601C2u);
     CHECK(CopyToSurface(c, &locked) == -1);
     CHECK(locked.locks == 1);
     CHECK(locked.unlocks == 0);
     std::memset(memory, 0, sizeof memory);
-    FakeSurface unlockFails{table.slots, memory, pitch, 0, static_cast<int32_t>(0x887601C2u), 0, 0, 0, 0, 0,
-                            false,       false,  W,     H};
+    FakeSurface unlockFails{table.slots, memory, pitch, W, H};
+    unlockFails.unlockResult = static_cast<int32_t>(0x887601C2u);
     CHECK(CopyToSurface(c, &unlockFails) == -1);
     CHECK(unlockFails.unlocks == 1);
     uint16_t first;
