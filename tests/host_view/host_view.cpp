@@ -146,10 +146,6 @@ struct SurfaceTable {
     }
 };
 
-uint16_t Rgb555(uint8_t r, uint8_t g, uint8_t b) {
-    return static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-}
-
 // ---- Library loading ----------------------------------------------------------
 struct Library {
 #if defined(_WIN32)
@@ -196,16 +192,22 @@ void TestReferencesAndIdentity(void* c) {
     CHECK(Release(c) == 1);
 }
 
+// Pixels of the W x H canvas that differ from want(x, y).
+template <typename Want>
+int CountWrong(const uint16_t* px, int32_t W, int32_t H, const Want& want) {
+    int wrong = 0;
+    for (int32_t y = 0; y < H; ++y)
+        for (int32_t x = 0; x < W; ++x) wrong += px[y * W + x] != want(x, y);
+    return wrong;
+}
+
 void TestSurfaceOperations(void* c) {
     CHECK(GetWidth(c) == 0);
     CHECK(GetHeight(c) == 0);
     CHECK(Create(c, nullptr) == -1);
 
     const int32_t W = 37, H = 23;
-    CanvasDesc desc{};
-    desc.flags = CANVAS_DEPTHPLANE;
-    desc.width = W;
-    desc.height = H;
+    CanvasDesc desc{CANVAS_DEPTHPLANE, W, H};
     CHECK(Create(c, &desc) == 0);
     CHECK(GetWidth(c) == W);
     CHECK(GetHeight(c) == H);
@@ -217,55 +219,33 @@ void TestSurfaceOperations(void* c) {
 
     // FillRect: exactly the rectangle, colour converted to 5-5-5.
     CHECK(FillRect(c, nullptr) == -1);
-    FillRectDesc fill{};
-    fill.color[0] = 0xFF;
-    fill.color[1] = 0x87;
-    fill.color[2] = 0x0C;
-    fill.x = 2;
-    fill.y = 3;
-    fill.width = 5;
-    fill.height = 4;
+    FillRectDesc fill{{0xFF, 0x87, 0x0C}, 0, 2, 3, 5, 4};
     CHECK(FillRect(c, &fill) == 0);
-    const uint16_t fillValue = Rgb555(0xFF, 0x87, 0x0C);
-    CHECK(fillValue == 0x7E01);
-    int wrong = 0;
-    for (int32_t y = 0; y < H; ++y)
-        for (int32_t x = 0; x < W; ++x) {
-            bool inside = x >= 2 && x < 7 && y >= 3 && y < 7;
-            uint16_t want = inside ? fillValue : static_cast<uint16_t>(0x8000u | (y * W + x));
-            if (px[y * W + x] != want) ++wrong;
-        }
-    CHECK(wrong == 0);
+    CHECK(CountWrong(px, W, H, [&](int32_t x, int32_t y) {
+              const bool inside = x >= 2 && x < 7 && y >= 3 && y < 7;
+              return inside ? 0x7E01 : static_cast<uint16_t>(0x8000u | (y * W + x));
+          }) == 0);
 
-    // Draw: a refused request (no image, no effect) draws nothing.
+    // Draw: a refused request (no image, no effect) draws nothing; a raw
+    // image across the right and top edges of the clip rectangle draws only
+    // the part inside it.
     CHECK(Draw(c, 0, 0, nullptr, nullptr) == -1);
-
-    // Draw a raw image across the clip rectangle: only the part inside it.
     ClipRect clip{4, 5, 30, 20};
     CHECK(SetClipRect(c, &clip) == 0);
     for (int32_t i = 0; i < W * H; ++i) px[i] = 0x1111;
-    const int32_t IW = 9, IH = 6;
+    const int32_t IW = 9, IH = 6, ox = 25, oy = 2;
     uint16_t imagePixels[IW * IH];
     for (int32_t i = 0; i < IW * IH; ++i) imagePixels[i] = static_cast<uint16_t>(0x4000 + i);
     CRawImage raw;
     raw.width = IW;
     raw.height = IH;
     raw.pixels = imagePixels;
-    const int32_t ox = 25, oy = 2;  // crosses the right and top edges of the clip rectangle
-    const int32_t drawResult = Draw(c, ox, oy, &raw, nullptr);
-    CHECK(drawResult == 0);
-    if (drawResult == 0) {
-        wrong = 0;
-        for (int32_t y = 0; y < H; ++y)
-            for (int32_t x = 0; x < W; ++x) {
-                bool inImage = x >= ox && x < ox + IW && y >= oy && y < oy + IH;
-                bool inClip = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
-                uint16_t want =
-                    inImage && inClip ? imagePixels[(y - oy) * IW + (x - ox)] : static_cast<uint16_t>(0x1111);
-                if (px[y * W + x] != want) ++wrong;
-            }
-        CHECK(wrong == 0);
-    }
+    CHECK(Draw(c, ox, oy, &raw, nullptr) == 0);
+    CHECK(CountWrong(px, W, H, [&](int32_t x, int32_t y) {
+              const bool inImage = x >= ox && x < ox + IW && y >= oy && y < oy + IH;
+              const bool inClip = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+              return inImage && inClip ? imagePixels[(y - oy) * IW + (x - ox)] : static_cast<uint16_t>(0x1111);
+          }) == 0);
 
     // CopyToSurface into the host's surface: rows of W * 2 bytes at the
     // surface's pitch; the rest of each surface row untouched.
@@ -284,7 +264,7 @@ void TestSurfaceOperations(void* c) {
     CHECK(surface.descSize == sizeof(DDSURFACEDESC2));
     CHECK(surface.lockRectWasNull);
     CHECK(surface.unlockRectWasNull);
-    wrong = 0;
+    int wrong = 0;
     for (int32_t y = 0; y < H; ++y) {
         for (int32_t x = 0; x < W; ++x) {
             uint16_t v;
