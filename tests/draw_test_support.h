@@ -1,15 +1,20 @@
 // Test scaffolding for the draw engine: a canvas whose pixel buffer and depth
-// plane sit between guard zones, and helpers to build sprites.
+// plane sit between guard zones, its twin in the reference model, and helpers
+// to build sprites.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
+#include "canvas/draw.h"
 #include "core/memory.h"
+#include "reference_model.h"
 
 namespace vc15test {
 
@@ -54,7 +59,6 @@ public:
     uint8_t* Depth() { return plane_ ? plane_->data : nullptr; }
     size_t Size() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
     uint16_t& At(int32_t x, int32_t y) { return canvas.pixels[static_cast<size_t>(y) * width_ + x]; }
-    uint8_t& DepthAt(int32_t x, int32_t y) { return plane_->data[static_cast<size_t>(y) * width_ + x]; }
     void Fill(uint16_t v) { std::fill(canvas.pixels, canvas.pixels + Size(), v); }
 
     bool GuardsIntact() const {
@@ -75,21 +79,19 @@ private:
     vc15::CDepthPlane* plane_ = nullptr;
 };
 
-// Appends one packed record with 16-bit or 8-bit elements.
-inline void AppendRecord(std::vector<uint8_t>& stream, uint16_t x, uint16_t y, const std::vector<uint16_t>& px) {
-    const SpanRecord r{x, y, static_cast<uint32_t>(px.size())};
-    const size_t at = stream.size();
-    stream.resize(at + sizeof r + 2 * px.size());
-    std::memcpy(stream.data() + at, &r, sizeof r);
-    if (!px.empty()) std::memcpy(stream.data() + at + sizeof r, px.data(), 2 * px.size());
-}
+// A colour sprite and its depth image.
+struct Sprite {
+    CSpanImage color, depth;
+};
 
-inline void AppendRecord(std::vector<uint8_t>& stream, uint16_t x, uint16_t y, const std::vector<uint8_t>& v) {
+// Appends one packed record: 16-bit pixels or 8-bit depth samples.
+template <class T>
+void AppendRecord(std::vector<uint8_t>& stream, uint16_t x, uint16_t y, const std::vector<T>& v) {
     const SpanRecord r{x, y, static_cast<uint32_t>(v.size())};
     const size_t at = stream.size();
-    stream.resize(at + sizeof r + v.size());
+    stream.resize(at + sizeof r + sizeof(T) * v.size());
     std::memcpy(stream.data() + at, &r, sizeof r);
-    if (!v.empty()) std::memcpy(stream.data() + at + sizeof r, v.data(), v.size());
+    if (!v.empty()) std::memcpy(stream.data() + at + sizeof r, v.data(), sizeof(T) * v.size());
 }
 
 // Gives `image` a copy of the stream (allocated with new[], as Clear expects).
@@ -101,5 +103,50 @@ inline void SetSpans(CSpanImage& image, int32_t w, int32_t h, uint32_t count, co
     image.spans = new uint8_t[stream.size() + 1];  // +1: never a zero-size array
     if (!stream.empty()) std::memcpy(image.spans, stream.data(), stream.size());
 }
+
+// A guarded canvas and the model's canvas holding the same pixels, depth and
+// clip rectangle: every draw goes to both, then every byte is compared.
+struct Twin {
+    Twin(int32_t w, int32_t h, bool depth) : lib(w, h, depth) {
+        model.width = w;
+        model.height = h;
+        model.hasDepth = depth;
+        model.pixels.assign(lib.Pixels(), lib.Pixels() + lib.Size());
+        if (depth) model.depth.assign(lib.Depth(), lib.Depth() + lib.Size());
+        SetClip(lib.canvas.clip);
+    }
+    void SetClip(const ClipRect& c) { lib.canvas.clip = model.clip = c; }
+    // Sets every pixel, then every depth byte, on both, in that order.
+    template <class Pixel, class Sample>
+    void Fill(Pixel pixel, Sample sample) {
+        for (size_t i = 0; i < lib.Size(); ++i) model.pixels[i] = lib.Pixels()[i] = pixel(i);
+        for (size_t i = 0; i < model.depth.size(); ++i) model.depth[i] = lib.Depth()[i] = sample(i);
+    }
+    // The draw on both: "" when the results, every pixel, every depth byte
+    // and the guard zones agree, else the first difference.
+    std::string Draw(int32_t x, int32_t y, const CImage* image, const DrawEffect* effect, int32_t* result = nullptr) {
+        const int32_t want = ref::Draw(model, x, y, image, effect);
+        const int32_t got = vc15::DrawDispatch(lib.canvas, x, y, image, effect);
+        if (result) *result = got;
+        const size_t w = static_cast<size_t>(model.width), n = lib.Size();
+        auto first = [n](const auto* a, const auto& b) {  // the first element that differs, or n
+            return static_cast<size_t>(std::mismatch(a, a + n, b.begin()).first - a);
+        };
+        const size_t p = first(lib.Pixels(), model.pixels), d = model.hasDepth ? first(lib.Depth(), model.depth) : n;
+        std::ostringstream o;
+        if (got != want)
+            o << "result " << got << ", model " << want;
+        else if (p < n)
+            o << "pixel (" << p % w << ", " << p / w << ") " << lib.Pixels()[p] << ", model " << model.pixels[p];
+        else if (d < n)
+            o << "depth (" << d % w << ", " << d / w << ") " << int{lib.Depth()[d]} << ", model "
+              << int{model.depth[d]};
+        else if (!lib.GuardsIntact())
+            o << "a guard zone was written";
+        return o.str();
+    }
+    GuardedCanvas lib;
+    ref::Canvas model;
+};
 
 }  // namespace vc15test

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,8 @@ constexpr uint32_t kLengths[] = {1, 2, 3, 4, 7, 8, 9, 15, 16, 17, 31, 32, 33, 47
 
 // A block from the library's allocator, so it lies against a guard page while
 // one is alive; freed with it.
-struct GuardedBlock {
-    explicit GuardedBlock(size_t bytes) : data(static_cast<uint8_t*>(vc15::MemAlloc(bytes))) {}
-    ~GuardedBlock() { vc15::MemFree(data); }
-    GuardedBlock(const GuardedBlock&) = delete;
-    GuardedBlock& operator=(const GuardedBlock&) = delete;
-    uint8_t* data;
-};
+using GuardedBlock = std::unique_ptr<uint8_t, void (*)(void*)>;
+GuardedBlock Block(size_t bytes) { return {static_cast<uint8_t*>(vc15::MemAlloc(bytes)), vc15::MemFree}; }
 
 uint16_t Pixel(uint32_t i) { return static_cast<uint16_t>((i * 0x2A5u + 0x1234u) & 0x7FFFu); }
 
@@ -85,73 +81,48 @@ void DrawAndCompare(vc15test::GuardSide side, int32_t x, int32_t y, const CImage
     c->Release();
 }
 
-TEST_P(GuardedRuns, SpanRunsAtTheCanvasEnds) {
+// Against the trailing guard a run ends at the canvas's last pixel, against
+// the leading one it starts at the first. Span records: unclipped, a box of
+// the canvas's size at (0, 0); clipped, one column wider, placed one column
+// left, with the record one column further right in it. Raw images of 1 to 3
+// rows: wholly inside in the corner the guard page is at, and crossing the
+// clip by one column and one row on that side.
+TEST_P(GuardedRuns, RunsAtTheCanvasEnds) {
     const DrawEffect soft{EFFECT_SOFT_EDGE, 0, 0, nullptr};
-    for (auto side : {vc15test::GuardSide::After, vc15test::GuardSide::Before}) {
-        vc15test::GuardPages guard(side);
-        for (uint32_t n : kLengths) {
-            GuardedBlock spans(sizeof(SpanRecord) + 2 * n);
-            ASSERT_NE(spans.data, nullptr);
-            // Against the trailing guard the run ends at the canvas's last
-            // pixel; against the leading one it starts at the first.
-            const bool atEnd = side == vc15test::GuardSide::After;
-            for (int clipped = 0; clipped < 2; ++clipped) {
-                // Unclipped: a box of the canvas's size at (0, 0). Clipped:
-                // one column wider, placed one column left (atEnd) or right.
-                const int32_t boxW = kWidth + clipped;
-                const uint16_t sx = static_cast<uint16_t>(atEnd ? boxW - static_cast<int32_t>(n) : 0);
-                const uint16_t sy = atEnd ? kHeight - 1 : 0;
-                WriteRecord(spans.data, sx, sy, n);
-                BorrowedSpans image;
-                image.width = boxW;
-                image.height = kHeight;
-                image.spanCount = 1;
-                image.spans = spans.data;
-                const int32_t at = clipped ? (atEnd ? -1 : 1) : 0;
-                // The clipped box starting one column right drops the run's
-                // last pixel off the canvas; the run still starts at the
-                // first pixel only when the box starts at 0, so there shift
-                // the record instead.
-                if (clipped && !atEnd) {
-                    image.width = kWidth + 1;
-                    WriteRecord(spans.data, 1, sy, n);
-                    const std::string what = "n=" + std::to_string(n) + " clipped start";
-                    DrawAndCompare(side, -1, 0, &image, nullptr, what);
-                    DrawAndCompare(side, -1, 0, &image, &soft, what + " soft edge");
-                    continue;
-                }
-                const std::string what = "n=" + std::to_string(n) + (clipped ? " clipped" : " whole");
-                DrawAndCompare(side, at, 0, &image, nullptr, what);
-                DrawAndCompare(side, at, 0, &image, &soft, what + " soft edge");
-            }
-        }
-    }
-}
-
-TEST_P(GuardedRuns, RawRowsAtTheCanvasEnds) {
     for (auto side : {vc15test::GuardSide::After, vc15test::GuardSide::Before}) {
         vc15test::GuardPages guard(side);
         const bool atEnd = side == vc15test::GuardSide::After;
         for (uint32_t n : kLengths) {
-            for (uint32_t rows : {1u, 2u, 3u}) {
-                GuardedBlock block(2u * n * rows);
-                ASSERT_NE(block.data, nullptr);
-                for (uint32_t i = 0; i < n * rows; ++i) {
+            const int32_t w = static_cast<int32_t>(n);
+            GuardedBlock spans = Block(sizeof(SpanRecord) + 2 * n);
+            ASSERT_NE(spans.get(), nullptr);
+            for (int clipped = 0; clipped < 2; ++clipped) {
+                WriteRecord(spans.get(), static_cast<uint16_t>((atEnd ? kWidth - w : 0) + clipped),
+                            atEnd ? kHeight - 1 : 0, n);
+                BorrowedSpans image;
+                image.width = kWidth + clipped;
+                image.height = kHeight;
+                image.spanCount = 1;
+                image.spans = spans.get();
+                const std::string what = "n=" + std::to_string(n) + (clipped ? " clipped" : " whole");
+                DrawAndCompare(side, -clipped, 0, &image, nullptr, what);
+                DrawAndCompare(side, -clipped, 0, &image, &soft, what + " soft edge");
+            }
+            for (int32_t h = 1; h <= 3; ++h) {
+                GuardedBlock block = Block(2u * n * h);
+                ASSERT_NE(block.get(), nullptr);
+                for (uint32_t i = 0; i < n * h; ++i) {
                     const uint16_t p = Pixel(i);
-                    std::memcpy(block.data + 2 * i, &p, 2);
+                    std::memcpy(block.get() + 2 * i, &p, 2);
                 }
                 CRawImage raw;
-                raw.width = static_cast<int32_t>(n);
-                raw.height = static_cast<int32_t>(rows);
-                raw.pixels = reinterpret_cast<uint16_t*>(block.data);
-                const int32_t w = static_cast<int32_t>(n);
-                const int32_t h = static_cast<int32_t>(rows);
-                const std::string what = "raw " + std::to_string(n) + "x" + std::to_string(rows);
-                // Wholly inside, in the corner the guard page is at.
-                DrawAndCompare(side, atEnd ? kWidth - w : 0, atEnd ? kHeight - h : 0, &raw, nullptr, what + " inside");
-                // Crossing the clip by one column and one row on that side.
-                DrawAndCompare(side, atEnd ? kWidth - w + 1 : -1, atEnd ? kHeight - h + 1 : -1, &raw, nullptr,
-                               what + " crossing");
+                raw.width = w;
+                raw.height = h;
+                raw.pixels = reinterpret_cast<uint16_t*>(block.get());
+                const std::string what = "raw " + std::to_string(n) + "x" + std::to_string(h);
+                for (int32_t cross = 0; cross < 2; ++cross)
+                    DrawAndCompare(side, atEnd ? kWidth - w + cross : -cross, atEnd ? kHeight - h + cross : -cross,
+                                   &raw, nullptr, what + (cross ? " crossing" : " inside"));
             }
         }
     }

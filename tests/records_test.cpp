@@ -1,5 +1,5 @@
-// Image records, span nodes and the intrusive list shared with hosts, and
-// the sprite checks for span data from files.
+// Image records, span nodes and the intrusive list shared with hosts, the
+// sprite checks for span data from files, and the sprite building helpers.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,28 +9,10 @@
 #include "VexaCanvas15.h"
 #include "canvas/canvas.h"
 #include "core/node_list.h"
+#include "draw_test_support.h"
+#include "reference_model.h"
 
 namespace {
-
-TEST(SpanImage, RecordsArePackedBackToBack) {
-    // Two records of 3 and 5 pixels: 14 + 18 bytes, the second at offset 14.
-    const uint16_t art[2 * 8] = {1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 4, 5, 6, 7, 8};
-    CSpanImage img;
-    ASSERT_EQ(spnBuildFromPixels(&img, art, 8, 2, 8, 0), 0);
-    ASSERT_EQ(img.spanCount, 2u);
-    SpanRecord first, second;
-    std::memcpy(&first, img.spans, sizeof first);
-    std::memcpy(&second, img.spans + 14, sizeof second);
-    EXPECT_EQ(first.x, 0);
-    EXPECT_EQ(first.y, 0);
-    EXPECT_EQ(first.count, 3u);
-    EXPECT_EQ(second.x, 3);
-    EXPECT_EQ(second.y, 1);
-    EXPECT_EQ(second.count, 5u);
-    uint16_t last;
-    std::memcpy(&last, img.spans + 30, 2);
-    EXPECT_EQ(last, 8);  // the stream is exactly 32 bytes long
-}
 
 // Counts destructions to show what a node's destructor does and does not do.
 int g_destroyed = 0;
@@ -39,55 +21,28 @@ public:
     VC15_VIRTUAL_DESTRUCTOR(CountingNode) { ++g_destroyed; }
 };
 
-TEST(NodeList, AppendBuildsDoublyLinkedList) {
-    CNodeList list{0, nullptr, nullptr};
-    CountingNode a, b, c;
-    vc15::AppendNode(&list, &a);
-    vc15::AppendNode(&list, &b);
-    vc15::AppendNode(&list, &c);
-    EXPECT_EQ(list.GetCount(), 3);
-    EXPECT_EQ(list.head, &a);
-    EXPECT_EQ(list.tail, &c);
-    EXPECT_EQ(a.prev, nullptr);
-    EXPECT_EQ(a.next, &b);
-    EXPECT_EQ(b.prev, &a);
-    EXPECT_EQ(b.next, &c);
-    EXPECT_EQ(c.prev, &b);
-    EXPECT_EQ(c.next, nullptr);
-    for (CListNode* n : {static_cast<CListNode*>(&a), static_cast<CListNode*>(&b), static_cast<CListNode*>(&c)})
-        EXPECT_EQ(n->owner, &list);
-}
-
-TEST(NodeList, HeaderWithCountButNoLinksIsEmptyForLinks) {
+// Appending links the node at the tail (a header with a count but no links is
+// empty for the links; stale links are overwritten; null is skipped);
+// destroying a node leaves its neighbours and the header to the host.
+TEST(NodeList, AppendLinksAndDestroyLeavesTheLinks) {
     CNodeList list{5, nullptr, nullptr};
-    CountingNode a;
-    a.prev = &a;  // stale links are overwritten
-    a.next = &a;
-    vc15::AppendNode(&list, &a);
-    EXPECT_EQ(list.GetCount(), 6);
-    EXPECT_EQ(list.head, &a);
-    EXPECT_EQ(list.tail, &a);
-    EXPECT_EQ(a.prev, nullptr);
-    EXPECT_EQ(a.next, nullptr);
-    vc15::AppendNode(&list, nullptr);  // a node that could not be made is skipped
-    EXPECT_EQ(list.GetCount(), 6);
-}
-
-TEST(NodeList, DestroyingNodeLeavesNeighboursAndHeader) {
-    CNodeList list{0, nullptr, nullptr};
     CountingNode a, c;
     auto* b = new CountingNode;
-    vc15::AppendNode(&list, &a);
-    vc15::AppendNode(&list, b);
-    vc15::AppendNode(&list, &c);
+    a.prev = a.next = &a;  // stale links are overwritten
+    c.prev = c.next = &c;
+    for (CListNode* n : {static_cast<CListNode*>(&a), static_cast<CListNode*>(b), static_cast<CListNode*>(nullptr),
+                         static_cast<CListNode*>(&c)})
+        vc15::AppendNode(&list, n);
+    EXPECT_EQ(list.GetCount(), 8);
+    EXPECT_EQ(list.head, &a);
+    EXPECT_EQ(list.tail, &c);
+    EXPECT_TRUE(a.prev == nullptr && a.next == b && b->prev == &a && b->next == &c && c.prev == b && !c.next);
+    EXPECT_TRUE(a.owner == &list && b->owner == &list && c.owner == &list);
     g_destroyed = 0;
     vcDeleteNode(b);
     EXPECT_EQ(g_destroyed, 1);
-    EXPECT_EQ(list.GetCount(), 3);
-    EXPECT_EQ(a.next, b);  // not unlinked: the host owns the links
-    EXPECT_EQ(c.prev, b);
-    EXPECT_EQ(list.head, &a);
-    EXPECT_EQ(list.tail, &c);
+    EXPECT_EQ(list.GetCount(), 8);
+    EXPECT_TRUE(a.next == b && c.prev == b && list.head == &a && list.tail == &c);
 }
 
 TEST(SpanNode, OwnsItsPixelsUnlessCleared) {
@@ -96,13 +51,11 @@ TEST(SpanNode, OwnsItsPixelsUnlessCleared) {
     EXPECT_EQ(owning->prev, nullptr);
     owning->pixels = static_cast<uint16_t*>(std::malloc(64));
     vcDeleteNode(owning);  // frees pixels too (ASan: no leak)
-
     std::vector<uint16_t> borrowed(8, 0x1234);
     auto* borrowing = new CSpanNode;
     borrowing->pixels = borrowed.data();
     borrowing->pixels = nullptr;  // cleared before destruction: frees only the node
     vcDeleteNode(borrowing);
-    EXPECT_EQ(borrowed[0], 0x1234);
 }
 
 // ---- Records laid out by a host in C -----------------------------------------
@@ -154,72 +107,34 @@ TEST(HostRecords, RecordsOfACHostDrawAsTheirCppTwins) {
     const CHostSpanImage cSprite = AsCHost(sprite), cDepth = AsCHost(depth);
     const CHostRawImage cRaw{kHostTable + 2, raw.kind, raw.width, raw.height, raw.attr, raw.pixels};
 
-    ICanvas15* canvases[2] = {CreateInstance(), CreateInstance()};
-    uint16_t* px[2];
-    for (ICanvas15* c : canvases) {
-        const CanvasDesc d{CANVAS_DEPTHPLANE, 64, 48};
-        ASSERT_EQ(c->Create(&d), 0);
-        const FillRectDesc f{{40, 80, 120}, 0, 0, 0, 64, 48};
-        ASSERT_EQ(c->FillRect(&f), 0);
-    }
-    for (int k = 0; k < 2; ++k) canvases[k]->GetBuffer(&px[k]);
     const CImage* spriteOf[2] = {&sprite, reinterpret_cast<const CImage*>(&cSprite)};
     const CImage* rawOf[2] = {&raw, reinterpret_cast<const CImage*>(&cRaw)};
     CSpanImage* depthOf[2] = {&depth, reinterpret_cast<CSpanImage*>(const_cast<CHostSpanImage*>(&cDepth))};
+    vc15test::GuardedCanvas canvases[2] = {{64, 48, true}, {64, 48, true}};
     for (int k = 0; k < 2; ++k) {
-        ICanvas15* c = canvases[k];
+        vc15::CCanvas& c = canvases[k].canvas;
         DepthParams params{DEPTH_WRITE, 2, depthOf[k]};
         const DrawEffect effects[] = {{EFFECT_ALPHA, 0, 100, nullptr},
                                       {EFFECT_SOFT_EDGE, 0, 0, nullptr},
                                       {EFFECT_DEPTH, 0, 0, &params},
                                       {EFFECT_DEPTH_ALPHA, 0, 77, &params}};
-        EXPECT_EQ(c->Draw(-3, 30, rawOf[k], nullptr), 0);
-        EXPECT_EQ(c->Draw(5, 2, rawOf[k], nullptr), 0);
-        EXPECT_EQ(c->Draw(50, -4, spriteOf[k], nullptr), 0);
-        EXPECT_EQ(c->Draw(20, 20, spriteOf[k], nullptr), 0);
-        int32_t at = 1;
-        for (const DrawEffect& e : effects) {
-            EXPECT_EQ(c->Draw(at, at + 3, spriteOf[k], &e), 0);
-            EXPECT_EQ(c->Draw(at + 45, at + 33, spriteOf[k], &e), 0);
-            at += 9;
-        }
+        EXPECT_EQ(c.Draw(-3, 30, rawOf[k], nullptr) | c.Draw(5, 2, rawOf[k], nullptr), 0);
+        EXPECT_EQ(c.Draw(50, -4, spriteOf[k], nullptr) | c.Draw(20, 20, spriteOf[k], nullptr), 0);
+        for (int32_t e = 0, at = 1; e < 4; ++e, at += 9)
+            EXPECT_EQ(c.Draw(at, at + 3, spriteOf[k], &effects[e]) | c.Draw(at + 45, at + 33, spriteOf[k], &effects[e]),
+                      0);
     }
-    EXPECT_EQ(std::memcmp(px[0], px[1], 64 * 48 * sizeof(uint16_t)), 0);
-    const uint8_t* plane[2] = {static_cast<vc15::CCanvas*>(canvases[0])->depthPlane->data,
-                               static_cast<vc15::CCanvas*>(canvases[1])->depthPlane->data};
-    EXPECT_EQ(std::memcmp(plane[0], plane[1], 64 * 48), 0);
-    for (ICanvas15* c : canvases) c->Release();
+    EXPECT_EQ(std::memcmp(canvases[0].Pixels(), canvases[1].Pixels(), 64 * 48 * sizeof(uint16_t)), 0);
+    EXPECT_EQ(std::memcmp(canvases[0].Depth(), canvases[1].Depth(), 64 * 48), 0);
 }
 
 // ---- Sprite checks -------------------------------------------------------------
 
-struct Stream {
-    std::vector<uint8_t> bytes;
-    void Add(uint16_t x, uint16_t y, uint32_t count, size_t elementSize) {
-        const SpanRecord r{x, y, count};
-        const size_t at = bytes.size();
-        bytes.resize(at + sizeof r + count * elementSize, 0x5A);
-        std::memcpy(bytes.data() + at, &r, sizeof r);
-    }
-};
-
-// A record view of a stream the test owns (the image never frees it).
-struct Borrowed {
-    Borrowed(const Stream& s, int32_t w, int32_t h, uint32_t count) {
-        image.width = w;
-        image.height = h;
-        image.spanCount = count;
-        image.spans = const_cast<uint8_t*>(s.bytes.data());
-    }
-    ~Borrowed() { image.spans = nullptr; }
-    CSpanImage image;
-};
-
 TEST(SpriteChecks, RecordsMustFitTheBytesAndTheBox) {
-    Stream s;
-    s.Add(0, 0, 3, 2);  // 14 bytes
-    s.Add(5, 2, 5, 2);  // 18 bytes: x + count = 10, y = 2
-    const size_t all = s.bytes.size();
+    std::vector<uint8_t> s;
+    vc15test::AppendRecord(s, 0, 0, std::vector<uint16_t>(3, 0x5A5A));  // 14 bytes
+    vc15test::AppendRecord(s, 5, 2, std::vector<uint16_t>(5, 0x5A5A));  // 18 bytes: x + count = 10, y = 2
+    const size_t all = s.size();
     ASSERT_EQ(all, 32u);
     struct Case {
         int32_t w, h;
@@ -234,26 +149,25 @@ TEST(SpriteChecks, RecordsMustFitTheBytesAndTheBox) {
         {-1, 3, 0, 0, -1},       {10, -1, 0, 0, -1},        // negative boxes
         {0, 0, 0, 0, 0},                                    // empty
     };
+    CSpanImage img;
     for (const Case& k : cases) {
-        Borrowed b(s, k.w, k.h, k.count);
-        EXPECT_EQ(spnValidate(&b.image, k.bytes), k.result) << k.w << "x" << k.h << " " << k.count << " " << k.bytes;
+        vc15test::SetSpans(img, k.w, k.h, k.count, s);
+        EXPECT_EQ(spnValidate(&img, k.bytes), k.result) << k.w << "x" << k.h << " " << k.count << " " << k.bytes;
     }
     // A count near 2^32 must not wrap the byte sum.
-    Stream huge;
-    huge.Add(0, 0, 0, 2);
     const uint32_t big = 0xFFFFFFFFu;
-    std::memcpy(huge.bytes.data() + 4, &big, 4);
-    Borrowed h(huge, 65535, 1, 1);
-    EXPECT_EQ(spnValidate(&h.image, huge.bytes.size()), -1);
+    vc15test::SetSpans(img, 65535, 1, 1, std::vector<uint8_t>(s.begin(), s.begin() + 14));
+    std::memcpy(img.spans + 4, &big, 4);
+    EXPECT_EQ(spnValidate(&img, 14), -1);
+    vc15test::SetSpans(img, 10, 3, 2, s);
+    img.kind = IMAGE_RAW16;
+    EXPECT_EQ(spnValidate(&img, all), -1);
     EXPECT_EQ(spnValidate(nullptr, 100), -1);
     CSpanImage empty;
     EXPECT_EQ(spnValidate(&empty, 0), 0);
     empty.spanCount = 1;  // records without span data
     EXPECT_EQ(spnValidate(&empty, 100), -1);
     empty.spanCount = 0;
-    Borrowed wrongKind(s, 10, 3, 2);
-    wrongKind.image.kind = IMAGE_RAW16;
-    EXPECT_EQ(spnValidate(&wrongKind.image, all), -1);
 }
 
 TEST(SpriteChecks, DepthImagesMustPairWithTheirSprite) {
@@ -280,6 +194,88 @@ TEST(SpriteChecks, DepthImagesMustPairWithTheirSprite) {
     const uint32_t shorter = 2;  // the first record holds 3 samples
     std::memcpy(depth.spans + 4, &shorter, 4);
     EXPECT_EQ(spnValidateDepth(&sprite, colorBytes, &depth, depthBytes), -1);
+}
+
+// ---- Building sprites from colour-keyed pixels ------------------------------
+
+constexpr uint16_t K = 0x7c1f;  // colour key
+
+TEST(SpriteBuilder, OneRecordPerRunRowByRow) {
+    // 5 x 3 pixels in a buffer 7 pixels wide; the two extra columns are not
+    // part of the sprite.
+    const uint16_t px[] = {
+        K, 1, 2, K, 3, 9, 9,  //
+        K, K, K, K, K, 9, 9,  //
+        4, 5, K, 6, 7, 9, 9,
+    };
+    CSpanImage img;
+    ASSERT_EQ(spnBuildFromPixels(&img, px, 5, 3, 7, K), 0);
+    EXPECT_EQ(img.kind, IMAGE_SPANLIST);
+    EXPECT_EQ(img.width, 5);
+    EXPECT_EQ(img.height, 3);
+    EXPECT_EQ(spnValidate(&img, 4 * 8 + 7 * 2), 0);  // records back to back, nothing between
+    const auto spans = ref::ParseColor(img);
+    ASSERT_EQ(spans.size(), 4u);
+    EXPECT_EQ(img.spanCount, 4u);
+    const struct {
+        uint32_t x, y;
+        std::vector<uint16_t> px;
+    } want[] = {{1, 0, {1, 2}}, {4, 0, {3}}, {0, 2, {4, 5}}, {3, 2, {6, 7}}};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(spans[i].x, want[i].x) << i;
+        EXPECT_EQ(spans[i].y, want[i].y) << i;
+        EXPECT_EQ(spans[i].pixels, want[i].px) << i;
+    }
+}
+
+TEST(SpriteBuilder, DepthImageMatchesTheColourRecords) {
+    const uint16_t px[] = {K, 1, 2, 3, K, 4};
+    const uint8_t depth[] = {90, 10, 11, 12, 91, 13};  // 2 rows of 3
+    CSpanImage color, d;
+    ASSERT_EQ(spnBuildFromPixels(&color, px, 3, 2, 3, K), 0);
+    ASSERT_EQ(spnBuildDepthFromPixels(&d, &color, depth, 3), 0);
+    const auto c = ref::ParseColor(color);
+    const auto z = ref::ParseDepth(d);
+    ASSERT_EQ(c.size(), z.size());
+    EXPECT_EQ(d.width, 3);
+    EXPECT_EQ(d.height, 2);
+    for (size_t i = 0; i < c.size(); ++i) {
+        EXPECT_EQ(c[i].x, z[i].x);
+        EXPECT_EQ(c[i].y, z[i].y);
+        EXPECT_EQ(c[i].count, z[i].count);
+    }
+    EXPECT_EQ(z[0].samples, (std::vector<uint8_t>{10, 11}));
+    EXPECT_EQ(z[1].samples, (std::vector<uint8_t>{12}));  // row 1 starts at byte 3
+    EXPECT_EQ(z[2].samples, (std::vector<uint8_t>{13}));
+}
+
+TEST(SpriteBuilder, EmptyAndRefusedInputs) {
+    const uint16_t keys[] = {K, K, K, K};
+    CSpanImage img;
+    ASSERT_EQ(spnBuildFromPixels(&img, keys, 2, 2, 2, K), 0);
+    EXPECT_EQ(img.spanCount, 0u);
+    EXPECT_EQ(img.width, 2);
+    EXPECT_EQ(spnBuildFromPixels(&img, nullptr, 0, 0, 0, K), 0);
+    EXPECT_EQ(spnBuildFromPixels(nullptr, keys, 2, 2, 2, K), -1);
+    EXPECT_EQ(spnBuildFromPixels(&img, nullptr, 2, 2, 2, K), -1);
+    EXPECT_EQ(spnBuildFromPixels(&img, keys, 2, 2, 1, K), -1);  // pitch below width
+    EXPECT_EQ(spnBuildFromPixels(&img, keys, -1, 2, 2, K), -1);
+    EXPECT_EQ(spnBuildFromPixels(&img, keys, 70000, 1, 70000, K), -1);  // x is 16-bit
+    EXPECT_EQ(spnBuildDepthFromPixels(&img, &img, nullptr, 0), -1);
+    CSpanImage noSpans, out;  // records announced without span data
+    noSpans.width = 2;
+    noSpans.height = 1;
+    noSpans.spanCount = 1;
+    const uint8_t samples[2] = {1, 2};
+    EXPECT_EQ(spnBuildDepthFromPixels(&out, &noSpans, samples, 2), -1);
+    // A refused call leaves the image as it was.
+    const uint16_t one[] = {5};
+    ASSERT_EQ(spnBuildFromPixels(&img, one, 1, 1, 1, K), 0);
+    EXPECT_EQ(spnBuildFromPixels(&img, one, 1, 1, 0, K), -1);
+    EXPECT_EQ(img.spanCount, 1u);
+    // Rebuilding replaces the old spans (the sanitizer build checks the release).
+    ASSERT_EQ(spnBuildFromPixels(&img, one, 1, 1, 1, 0x0005), 0);
+    EXPECT_EQ(img.spanCount, 0u);
 }
 
 }  // namespace

@@ -37,12 +37,10 @@ int64_t FloorDiv256(int64_t v) { return v >= 0 ? v / 256 : -((-v + 255) / 256); 
 
 uint16_t Channel(uint16_t v, int shift) { return (v >> shift) & 31; }
 
-bool InsideLoose(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h) {
+// The box wholly inside the clip rectangle, edges allowed (loose) or not.
+bool Inside(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h, bool strict) {
+    if (strict) return c.left < x && x + w < c.right && c.top < y && y + h < c.bottom;
     return c.left <= x && x + w <= c.right && c.top <= y && y + h <= c.bottom;
-}
-
-bool InsideStrict(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h) {
-    return c.left < x && x + w < c.right && c.top < y && y + h < c.bottom;
 }
 
 // On the clipped path a pixel is drawn when it lies in the clip rectangle
@@ -63,7 +61,7 @@ size_t Index(const Canvas& c, int64_t col, int64_t row) { return static_cast<siz
 template <class Fn>
 void ForEachRun(const Canvas& c, int64_t x, int64_t y, int64_t w, int64_t h, bool strict,
                 const std::vector<Span>& spans, Fn fn) {
-    const bool inside = strict ? InsideStrict(c.clip, x, y, w, h) : InsideLoose(c.clip, x, y, w, h);
+    const bool inside = Inside(c.clip, x, y, w, h, strict);
     for (size_t k = 0; k < spans.size(); ++k) {
         const Span& s = spans[k];
         if (inside) {
@@ -114,37 +112,7 @@ void DepthDraw(Canvas& c, int64_t x, int64_t y, const CSpanImage& image, const D
     });
 }
 
-}  // namespace
-
-std::vector<Span> ParseColor(const CSpanImage& image) { return Parse(image, 2); }
-std::vector<Span> ParseDepth(const CSpanImage& image) { return Parse(image, 1); }
-
-int RegionCode(const ClipRect& clip, int64_t px, int64_t py) {
-    int col, row;
-    if (px < clip.left)
-        col = 0;
-    else if (px <= clip.right)
-        col = 1;
-    else
-        col = 2;
-    if (py < clip.top)
-        row = 0;
-    else if (py < clip.bottom)
-        row = 1;
-    else
-        row = 2;
-    return 3 * row + col;
-}
-
-uint16_t PixelFormula(uint16_t s, uint16_t d, uint32_t L) {
-    int64_t out[3];
-    for (int k = 0; k < 3; ++k) {
-        const int64_t sc = Channel(s, 5 * k), dc = Channel(d, 5 * k);
-        out[k] = dc + FloorDiv256((sc - dc) * static_cast<int64_t>(L));
-    }
-    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
-}
-
+// Lane formula in closed form: d + floor((s - d + 64) * L / 256) - floor(L / 4).
 uint16_t LaneFormula(uint16_t s, uint16_t d, uint32_t L) {
     int64_t out[3];
     for (int k = 0; k < 3; ++k) {
@@ -154,9 +122,30 @@ uint16_t LaneFormula(uint16_t s, uint16_t d, uint32_t L) {
     return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
 }
 
+// Average of the soft edges: floor((s + d) / 2) per channel.
 uint16_t Average(uint16_t s, uint16_t d) {
     int out[3];
     for (int k = 0; k < 3; ++k) out[k] = (Channel(s, 5 * k) + Channel(d, 5 * k)) / 2;
+    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
+}
+
+}  // namespace
+
+std::vector<Span> ParseColor(const CSpanImage& image) { return Parse(image, 2); }
+std::vector<Span> ParseDepth(const CSpanImage& image) { return Parse(image, 1); }
+
+int RegionCode(const ClipRect& clip, int64_t px, int64_t py) {
+    const int col = px < clip.left ? 0 : px <= clip.right ? 1 : 2;
+    const int row = py < clip.top ? 0 : py < clip.bottom ? 1 : 2;
+    return 3 * row + col;
+}
+
+uint16_t PixelFormula(uint16_t s, uint16_t d, uint32_t L) {
+    int64_t out[3];
+    for (int k = 0; k < 3; ++k) {
+        const int64_t sc = Channel(s, 5 * k), dc = Channel(d, 5 * k);
+        out[k] = dc + FloorDiv256((sc - dc) * static_cast<int64_t>(L));
+    }
     return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
 }
 

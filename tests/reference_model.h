@@ -36,11 +36,6 @@ int RegionCode(const ClipRect& clip, int64_t px, int64_t py);
 
 // Per-pixel formula with floor division, level used as given (0..256 here).
 uint16_t PixelFormula(uint16_t s, uint16_t d, uint32_t L);
-// Lane formula in closed form: d + floor((s - d + 64) * L / 256) - floor(L / 4).
-uint16_t LaneFormula(uint16_t s, uint16_t d, uint32_t L);
-// Average of the soft edges: floor((s + d) / 2) per channel.
-uint16_t Average(uint16_t s, uint16_t d);
-
 // A run of n pixels through the row kernel's rules: level clamp, the last
 // n % 4 pixels per pixel, the others with the lane formula and the key.
 void BlendRun(uint16_t* dst, const uint16_t* src, size_t n, uint32_t level);
