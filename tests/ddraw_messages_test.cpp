@@ -1,13 +1,11 @@
 // Result messages: found by scanning every code of the DirectDraw facility
 // and the general codes, not from a copy of the table. Each listed code has
-// its own sentence with the documented spaces around it, the codes and
-// texts together are pinned by one CRC32 (a change of the constant is a
-// visible decision), a few texts hosts rely on are checked byte for byte,
-// and everything else gives "0".
+// its own sentence, the codes and texts together (spaces included) are
+// pinned by one CRC32 (a change of the constant is a visible decision), and
+// everything else gives "0".
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <set>
 #include <string>
 
@@ -42,7 +40,6 @@ TEST(DDrawMessages, EveryListedCodeHasItsOwnSentence) {
         codes.insert(code);
     std::set<std::string> texts;
     uint32_t crc = 0;
-    std::map<std::pair<int, size_t>, int> spaces;  // (leading, trailing) -> codes
     for (uint32_t code : codes) {
         const char* m = Message(code);
         ASSERT_EQ(m, Message(code)) << "the same code gives the same pointer";
@@ -53,34 +50,9 @@ TEST(DDrawMessages, EveryListedCodeHasItsOwnSentence) {
         texts.insert(text);
         const uint8_t le[4] = {uint8_t(code), uint8_t(code >> 8), uint8_t(code >> 16), uint8_t(code >> 24)};
         crc = Crc32(Crc32(crc, le, 4), m, text.size() + 1);
-        const size_t body = text.find_first_not_of(' '), end = text.find_last_not_of(' ');
-        EXPECT_LE(body, 1u);
-        EXPECT_TRUE(text[body] >= 'A' && text[body] <= 'Z');
-        EXPECT_EQ(text[end], '.');
-        spaces[{static_cast<int>(body), text.size() - 1 - end}] += 1;
     }
     EXPECT_EQ(texts.size(), 107u);
-    const std::map<std::pair<int, size_t>, int> documented = {
-        {{0, 1}, 85}, {{1, 0}, 9}, {{1, 1}, 3}, {{0, 2}, 8}, {{0, 0}, 2}};
-    EXPECT_EQ(spaces, documented);
     EXPECT_EQ(crc, kTableCrc) << std::hex << "CRC32 of the table";
-}
-
-TEST(DDrawMessages, PublishedTextsByteForByte) {
-    EXPECT_STREQ(Message(0x00000000), " The request completed successfully.");
-    EXPECT_STREQ(Message(0x80004001), "The operation is not supported. ");
-    EXPECT_STREQ(Message(0x80004005), " There is an undefined error condition.");
-    EXPECT_STREQ(Message(0x8007000E), "DirectDraw does not have enough memory to perform the operation. ");
-    EXPECT_STREQ(Message(0x80070057), "One or more of the parameters passed to the method are incorrect. ");
-    EXPECT_STREQ(Message(0x88760037), "An exception was encountered while performing the requested operation.  ");
-    EXPECT_STREQ(Message(0x88760078), " DirectDraw does not support the requested mode. ");
-    EXPECT_STREQ(Message(0x88760082), " DirectDraw received a pointer that was an invalid DirectDraw object.");
-    EXPECT_STREQ(Message(0x88760294),
-                 "An attempt to page unlock a surface failed. Page unlock will not work on a display-memory surface "
-                 "or an emulated primary surface.  ");
-    EXPECT_STREQ(Message(0x887602B7), " The video port is not active.");
-    EXPECT_STREQ(Message(0x887602BB),
-                 "Surfaces created by one direct draw device cannot be used directly by another direct draw device. ");
 }
 
 }  // namespace

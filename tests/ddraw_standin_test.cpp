@@ -14,43 +14,18 @@ using vc15::standin::LiveObjects;
 
 HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x99)); }
 
-class StandIn : public testing::Test {
+class StandIn : public DDrawTest {
 protected:
-    void SetUp() override {
-        ResetAll();
-        ASSERT_TRUE(MakeDirectDraw(dd));
-    }
     void TearDown() override {
-        dd.reset();
+        DDrawTest::TearDown();
         EXPECT_EQ(LiveObjects(), 0) << "every stand-in object was released";
-        ResetAll();
     }
-    Ref<IDirectDraw7> dd;
 };
-
-TEST_F(StandIn, PitchIsRoundedToFourBytes) {
-    const struct {
-        DDPIXELFORMAT pf;
-        DWORD width;
-        LONG pitch;
-    } cases[] = {{Rgb565(), 1, 4},  {Rgb565(), 3, 8},  {Rgb565(), 4, 8},
-                 {Rgb888(), 3, 12}, {Rgb888(), 5, 16}, {Xrgb8888(), 7, 28}};
-    for (const auto& c : cases) {
-        Ref<IDirectDrawSurface7> s;
-        ASSERT_EQ(MakeSurface(dd.get(), c.width, 3, c.pf, s), 0);
-        Locked l(s.get());
-        ASSERT_TRUE(l.ok);
-        EXPECT_EQ(l.desc.lPitch, c.pitch) << c.width;
-        EXPECT_EQ(l.desc.dwWidth, c.width);
-        EXPECT_NE(l.desc.dwFlags & DDSD_LPSURFACE, 0u);
-    }
-}
 
 TEST_F(StandIn, LockRulesAndRectangles) {
     Ref<IDirectDrawSurface7> s;
     ASSERT_EQ(MakeSurface(dd.get(), 10, 10, Rgb555(), s), 0);
-    DDSURFACEDESC2 d;
-    std::memset(&d, 0, sizeof d);
+    DDSURFACEDESC2 d = Zeroed<DDSURFACEDESC2>();
     d.dwSize = 124;  // the 32-bit size is refused on a 64-bit system
     EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DDERR_INVALIDPARAMS);
     d.dwSize = sizeof d;
@@ -62,48 +37,51 @@ TEST_F(StandIn, LockRulesAndRectangles) {
     EXPECT_EQ(s->GetDC(&dc), DDERR_SURFACEBUSY);
     EXPECT_EQ(s->Unlock(nullptr), 0);
     EXPECT_EQ(s->Unlock(nullptr), DDERR_NOTLOCKED);
-    Locked whole(s.get());
-    EXPECT_EQ(at, whole.at(2, 3));
-    RECT bad{5, 5, 11, 6};
-    DDSURFACEDESC2 e;
-    std::memset(&e, 0, sizeof e);
-    e.dwSize = sizeof e;
-    EXPECT_EQ(s->Unlock(nullptr), 0);
-    whole.ok = false;
-    EXPECT_EQ(s->Lock(&bad, &e, DDLOCK_WAIT, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(at, Locked(s.get()).at(2, 3));
+    RECT bad{5, 5, 11, 6}, empty{2, 3, 2, 7};
+    EXPECT_EQ(s->Lock(&bad, &d, DDLOCK_WAIT, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(s->Lock(&empty, &d, DDLOCK_WAIT, nullptr), DDERR_INVALIDRECT);
 }
 
-TEST_F(StandIn, DeviceContextStoresNativeValues) {
+// Pitches rounded to four bytes; SetPixel stores the native value and
+// returns, as GetPixel does, the colour widened by repeating its bits.
+TEST_F(StandIn, PitchesAndDeviceContexts) {
     const struct {
         DDPIXELFORMAT pf;
+        DWORD width;
+        LONG pitch;
         COLORREF in;
         uint32_t native;
         COLORREF back;
     } cases[] = {
-        {Rgb555(), Colour(255, 0, 0), 0x7C00, Colour(255, 0, 0)},
-        {Rgb555(), Colour(0x12, 0x34, 0x56), (0x12 >> 3) << 10 | (0x34 >> 3) << 5 | (0x56 >> 3),
-         Colour(0x10, 0x31, 0x52)},
-        {Rgb565(), Colour(0, 255, 0), 0x07E0, Colour(0, 255, 0)},
-        {Rgb565(), Colour(0x84, 0x82, 0x84), 0x8410, Colour(0x84, 0x82, 0x84)},
-        {Xrgb8888(), Colour(1, 2, 3), 0x010203, Colour(1, 2, 3)},
-        {Rgb888(), Colour(0xAA, 0xBB, 0xCC), 0xAABBCC, Colour(0xAA, 0xBB, 0xCC)},
+        {Rgb555(), 3, 8, Colour(0x12, 0x34, 0x56), 0x2 << 10 | 0x6 << 5 | 0xA, Colour(0x10, 0x31, 0x52)},
+        {Rgb565(), 1, 4, Colour(0x84, 0x82, 0x84), 0x8410, Colour(0x84, 0x82, 0x84)},
+        {Rgb565(), 4, 8, Colour(0, 255, 0), 0x07E0, Colour(0, 255, 0)},
+        {Rgb888(), 3, 12, Colour(0xAA, 0xBB, 0xCC), 0xAABBCC, Colour(0xAA, 0xBB, 0xCC)},
+        {Rgb888(), 5, 16, Colour(1, 2, 3), 0x010203, Colour(1, 2, 3)},
+        {Xrgb8888(), 7, 28, Colour(1, 2, 3), 0x010203, Colour(1, 2, 3)},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
         Ref<IDirectDrawSurface7> s;
-        ASSERT_EQ(MakeSurface(dd.get(), 4, 4, c.pf, s), 0);
-        HDC dc = nullptr;
+        ASSERT_EQ(MakeSurface(dd.get(), c.width, 3, c.pf, s), 0);
+        const int x = static_cast<int>(c.width) - 1;
+        HDC dc = nullptr, second = nullptr;
         ASSERT_EQ(s->GetDC(&dc), 0);
-        HDC second = nullptr;
         EXPECT_EQ(s->GetDC(&second), DDERR_DCALREADYCREATED);
-        EXPECT_EQ(vc15::standin::SetPixel(dc, 2, 1, c.in), c.back);
-        EXPECT_EQ(vc15::standin::GetPixel(dc, 2, 1), c.back);
-        EXPECT_EQ(vc15::standin::GetPixel(dc, 4, 0), CLR_INVALID);
+        EXPECT_EQ(vc15::standin::SetPixel(dc, x, 1, c.in), c.back);
+        EXPECT_EQ(vc15::standin::GetPixel(dc, x, 1), c.back);
+        EXPECT_EQ(vc15::standin::GetPixel(dc, x + 1, 0), CLR_INVALID);
         EXPECT_EQ(vc15::standin::SetPixel(dc, 0, -1, c.in), CLR_INVALID);
         EXPECT_EQ(s->ReleaseDC(dc), 0);
         EXPECT_EQ(s->ReleaseDC(dc), DDERR_NODC);
         Locked l(s.get());
-        EXPECT_EQ(l.get(2, 1), c.native) << std::hex << c.in;
-        EXPECT_EQ(l.get(1, 1), 0u);
+        ASSERT_TRUE(l.ok);
+        EXPECT_EQ(l.desc.lPitch, c.pitch);
+        EXPECT_EQ(l.desc.dwWidth, c.width);
+        EXPECT_NE(l.desc.dwFlags & DDSD_LPSURFACE, 0u);
+        EXPECT_EQ(l.get(x, 1), c.native) << std::hex << c.in;
+        EXPECT_EQ(l.get(x, 0), 0u);
     }
     EXPECT_EQ(vc15::standin::GetPixel(nullptr, 0, 0), CLR_INVALID);
 }
@@ -114,18 +92,14 @@ TEST_F(StandIn, GetPixelAfterSetPixelRoundTripsEveryNativeValue) {
         ASSERT_EQ(MakeSurface(dd.get(), 1, 1, pf, s), 0);
         for (uint32_t v = 0; v < 0x10000; v += 7) {
             const uint32_t native = v & (pf.dwRBitMask | pf.dwGBitMask | pf.dwBBitMask);
-            {
-                Locked l(s.get());
-                l.set(0, 0, native);
-            }
+            Locked(s.get()).set(0, 0, native);
             HDC dc = nullptr;
             ASSERT_EQ(s->GetDC(&dc), 0);
             const COLORREF c = vc15::standin::GetPixel(dc, 0, 0);
             vc15::standin::SetPixel(dc, 0, 0, 0);
             vc15::standin::SetPixel(dc, 0, 0, c);
             s->ReleaseDC(dc);
-            Locked l(s.get());
-            ASSERT_EQ(l.get(0, 0), native) << std::hex << native;
+            ASSERT_EQ(Locked(s.get()).get(0, 0), native) << std::hex << native;
         }
     }
 }
@@ -139,25 +113,17 @@ TEST_F(StandIn, FlipRotatesAChainOfThree) {
     Ref<IDirectDrawSurface7> third;
     ASSERT_EQ(back->GetAttachedSurface(&flipCaps, third.out()), 0);
     ASSERT_NE(third.get(), front.get());
-    DDSURFACEDESC2 d;
-    std::memset(&d, 0, sizeof d);
-    d.dwSize = sizeof d;
-    ASSERT_EQ(front->GetSurfaceDesc(&d), 0);
+    const DDSURFACEDESC2 d = DescOf(front.get());
     EXPECT_EQ(d.dwWidth, 800u);
     EXPECT_EQ(d.ddpfPixelFormat.dwRGBBitCount, 32u);
     EXPECT_EQ(d.dwBackBufferCount, 2u);
     // Mark each buffer, flip three times and follow the marks.
     IDirectDrawSurface7* chain[3] = {front.get(), back.get(), third.get()};
-    for (uint32_t i = 0; i < 3; ++i) {
-        Locked l(chain[i]);
-        l.set(0, 0, 0xA0 + i);
-    }
+    for (uint32_t i = 0; i < 3; ++i) Locked(chain[i]).set(0, 0, 0xA0 + i);
     for (uint32_t flip = 1; flip <= 3; ++flip) {
         ASSERT_EQ(front->Flip(nullptr, DDFLIP_WAIT), 0);
-        for (uint32_t i = 0; i < 3; ++i) {
-            Locked l(chain[i]);
-            EXPECT_EQ(l.get(0, 0), 0xA0 + (i + flip) % 3) << "flip " << flip << " buffer " << i;
-        }
+        for (uint32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(Locked(chain[i]).get(0, 0), 0xA0 + (i + flip) % 3) << "flip " << flip << " buffer " << i;
     }
     EXPECT_EQ(back->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
     {
@@ -167,42 +133,30 @@ TEST_F(StandIn, FlipRotatesAChainOfThree) {
     // A second primary is refused while this one lives.
     IDirectDrawSurface7* other = nullptr;
     EXPECT_EQ(vdxCreateFrameBufferNormal(dd.get(), &other), -1);
-}
-
-TEST_F(StandIn, BackBufferOutlivesItsFront) {
-    ASSERT_EQ(dd->SetCooperativeLevel(FakeWindow(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), 0);
-    Ref<IDirectDrawSurface7> front, back;
-    ASSERT_EQ(vdxCreateFrameBufferExclusive(dd.get(), 1, front.out(), back.out()), 0);
+    // The back buffers outlive their front, and then a primary can be made again.
     front.reset();
-    Locked l(back.get());  // still a working surface
-    EXPECT_TRUE(l.ok);
-    // And the primary can be made again.
-    Ref<IDirectDrawSurface7> again;
-    EXPECT_EQ(vdxCreateFrameBufferNormal(dd.get(), again.out()), 0);
+    EXPECT_TRUE(Locked(back.get()).ok);
+    EXPECT_EQ(vdxCreateFrameBufferNormal(dd.get(), front.out()), 0);
 }
 
 TEST_F(StandIn, PlainCopyBlitAndFills) {
     Ref<IDirectDrawSurface7> a, b;
     ASSERT_EQ(MakeSurface(dd.get(), 8, 8, Rgb565(), a), 0);
     ASSERT_EQ(MakeSurface(dd.get(), 8, 8, Rgb565(), b), 0);
-    DDBLTFX fx;
-    std::memset(&fx, 0, sizeof fx);
-    fx.dwSize = sizeof fx;
+    DDBLTFX fx = Sized<DDBLTFX>();
     fx.dwFillColor = 0x12345;  // only the surface's 16 bits are stored
     RECT part{1, 2, 4, 6};
     ASSERT_EQ(a->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), 0);
     ASSERT_EQ(b->Blt(nullptr, a.get(), nullptr, DDBLT_WAIT, nullptr), 0);
-    {
-        Locked l(b.get());
-        for (DWORD y = 0; y < 8; ++y)
-            for (DWORD x = 0; x < 8; ++x)
-                ASSERT_EQ(l.get(x, y), (x >= 1 && x < 4 && y >= 2 && y < 6) ? 0x2345u : 0u) << x << "," << y;
-    }
     fx.dwSize = 100;  // the 32-bit record size
     EXPECT_EQ(a->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DDERR_INVALIDPARAMS);
     RECT stretched{0, 0, 8, 4};
     EXPECT_EQ(b->Blt(&stretched, a.get(), nullptr, DDBLT_WAIT, nullptr), DDERR_UNSUPPORTED);
     EXPECT_EQ(a->BltFast(0, 0, b.get(), nullptr, 0), DDERR_UNSUPPORTED);
+    Locked l(b.get());
+    for (DWORD y = 0; y < 8; ++y)
+        for (DWORD x = 0; x < 8; ++x)
+            ASSERT_EQ(l.get(x, y), (x >= 1 && x < 4 && y >= 2 && y < 6) ? 0x2345u : 0u) << x << "," << y;
 }
 
 TEST_F(StandIn, ColourKeysAndDepthAttachment) {
@@ -221,18 +175,16 @@ TEST_F(StandIn, ColourKeysAndDepthAttachment) {
     ASSERT_EQ(s->SetColorKey(DDCKEY_SRCBLT, nullptr), 0);
     EXPECT_EQ(s->GetColorKey(DDCKEY_SRCBLT, &got), DDERR_NOCOLORKEY);
 
-    DDPIXELFORMAT zf;
-    std::memset(&zf, 0, sizeof zf);
-    zf.dwSize = sizeof zf;
-    zf.dwFlags = DDPF_ZBUFFER;
-    zf.dwZBufferBitDepth = 16;
-    zf.dwZBitMask = 0xFFFF;
     CZBufferFormatNode node;
-    node.format = zf;
+    node.format = Sized<DDPIXELFORMAT>();
+    node.format.dwFlags = DDPF_ZBUFFER;
+    node.format.dwZBufferBitDepth = 16;
+    node.format.dwZBitMask = 0xFFFF;
     Ref<IDirectDrawSurface7> z;
     ASSERT_EQ(vdxCreateZBuffer(dd.get(), z.out(), &node, 8, 8), 0);
     ASSERT_EQ(s->AddAttachedSurface(z.get()), 0);
     EXPECT_EQ(s->AddAttachedSurface(z.get()), DDERR_SURFACEALREADYATTACHED);
+    EXPECT_EQ(z->AddAttachedSurface(s.get()), DDERR_CANNOTATTACHSURFACE);  // only depth buffers attach
     DDSCAPS2 zc{DDSCAPS_ZBUFFER, 0, 0, {0}};
     Ref<IDirectDrawSurface7> found;
     ASSERT_EQ(s->GetAttachedSurface(&zc, found.out()), 0);
@@ -246,11 +198,9 @@ TEST_F(StandIn, ColourKeysAndDepthAttachment) {
     EXPECT_EQ(vdxCreateZBuffer(dd.get(), &bad, &node, 8, 8), -1);
 }
 
-TEST_F(StandIn, CooperativeLevelAndModes) {
+TEST_F(StandIn, CooperativeLevelAndDisplayModes) {
     Ref<IDirectDraw7> fresh;
-    OwnedList drivers;
-    ASSERT_EQ(vdxGetDDrawDrivers(0, &drivers), 0);
-    ASSERT_EQ(vdxCreateDDraw(static_cast<CDDrawDriverNode*>(drivers.list.head), fresh.out()), 0);
+    ASSERT_TRUE(MakeDirectDraw(fresh, false));
     IDirectDrawSurface7* s = nullptr;
     EXPECT_EQ(vdxCreateOffScreenSurface(fresh.get(), &s, 4, 4, 0), -1);  // no cooperative level yet
     EXPECT_EQ(vc15::standin::GetJournal().bltCalls, 0);
@@ -261,21 +211,18 @@ TEST_F(StandIn, CooperativeLevelAndModes) {
     EXPECT_EQ(fresh->SetDisplayMode(641, 480, 16, 0, 0), DDERR_INVALIDMODE);
     EXPECT_EQ(fresh->SetDisplayMode(640, 480, 16, 61, 0), DDERR_INVALIDMODE);
     ASSERT_EQ(fresh->SetDisplayMode(1024, 768, 32, 0, 0), 0);
-    DDSURFACEDESC2 mode;
-    std::memset(&mode, 0, sizeof mode);
-    mode.dwSize = sizeof mode;
+    DDSURFACEDESC2 mode = Sized<DDSURFACEDESC2>();
     ASSERT_EQ(fresh->GetDisplayMode(&mode), 0);
     EXPECT_EQ(mode.dwWidth, 1024u);
     EXPECT_EQ(mode.ddpfPixelFormat.dwRGBBitCount, 32u);
+    EXPECT_EQ(mode.ddpfPixelFormat.dwBBitMask, 0xFFu);
     // Surfaces without a pixel format now take the 32-bit format.
     Ref<IDirectDrawSurface7> wide;
     ASSERT_EQ(vdxCreateOffScreenSurface(fresh.get(), wide.out(), 4, 4, 0), 0);
     Locked l(wide.get());
     EXPECT_EQ(l.desc.ddpfPixelFormat.dwRGBBitCount, 32u);
     EXPECT_EQ(l.get(3, 3), 0x7000u);
-}
-
-TEST_F(StandIn, FilteredModeEnumeration) {
+    // Modes reported, all or those of a format.
     struct Count {
         static HRESULT VC15_COM_CALL Call(DDSURFACEDESC2* d, void* ctx) {
             EXPECT_EQ(d->dwSize, sizeof(DDSURFACEDESC2));
@@ -287,9 +234,7 @@ TEST_F(StandIn, FilteredModeEnumeration) {
     int n = 0;
     ASSERT_EQ(dd->EnumDisplayModes(0, nullptr, &n, Count::Call), 0);
     EXPECT_EQ(n, vc15::standin::kBuiltInModes);
-    DDSURFACEDESC2 filter;
-    std::memset(&filter, 0, sizeof filter);
-    filter.dwSize = sizeof filter;
+    DDSURFACEDESC2 filter = Sized<DDSURFACEDESC2>();
     filter.dwFlags = DDSD_PIXELFORMAT;
     filter.ddpfPixelFormat.dwRGBBitCount = 16;
     n = 0;
@@ -298,7 +243,6 @@ TEST_F(StandIn, FilteredModeEnumeration) {
 }
 
 TEST_F(StandIn, SizesAndDisplayMemoryAreBounded) {
-    Ref<IDirectDrawSurface7> s;
     IDirectDrawSurface7* none = nullptr;
     EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), &none, 0x7FFFFFFF, 0x7FFFFFFF, 0), -1);
     EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), &none, 16385, 1, 0), -1);
@@ -310,6 +254,13 @@ TEST_F(StandIn, SizesAndDisplayMemoryAreBounded) {
     ASSERT_EQ(vdxCreateOffScreenSurface(dd.get(), v2.out(), 16384, 511, 1), 0);
     EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), v3.out(), 16384, 512, 1), -1);
     EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), v3.out(), 16384, 512, 0), 0);  // system memory is not counted
+    DWORD total = 0, free = 0;
+    ASSERT_EQ(dd->GetAvailableVidMem(nullptr, &total, nullptr), 0);
+    ASSERT_EQ(dd->GetAvailableVidMem(nullptr, nullptr, &free), 0);
+    DDCAPS caps = Sized<DDCAPS>();
+    ASSERT_EQ(dd->GetCaps(&caps, nullptr), 0);
+    EXPECT_EQ(total - free, 16384u * 1023u * 2u);
+    EXPECT_EQ(caps.dwVidMemFree, free);
     v1.reset();
     Ref<IDirectDrawSurface7> v4;
     EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), v4.out(), 16384, 512, 1), 0);
