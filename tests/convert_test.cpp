@@ -48,26 +48,22 @@ struct Conversion {
     uint16_t (*reference)(const uint8_t* pixel);
 };
 
-#define VC15_CONVERSION(fn, field, type, bytes, ref)                                                                       \
-    {                                                                                                                      \
-#fn, bytes,                                                                                                        \
-            [](uint16_t * d, const void* s,                                                                                \
-               int32_t                                                                                                     \
-                   n) { fn(d, static_cast<const type*>(s), n); },                                                          \
-                                                               [](const ConvertTable& t, uint16_t* d, const void* s,       \
-                                                                  int32_t                                                  \
-                                                                      n) { t.field(d, static_cast<const type*>(s), n); },  \
-                                                                                                                       ref \
-    }
+template <class Src, auto Exported, auto Field>
+Conversion Make(const char* name, int bytes, uint16_t (*reference)(const uint8_t*)) {
+    return {name, bytes, [](uint16_t* d, const void* s, int32_t n) { Exported(d, static_cast<const Src*>(s), n); },
+            [](const ConvertTable& t, uint16_t* d, const void* s, int32_t n) {
+                (t.*Field)(d, static_cast<const Src*>(s), n);
+            },
+            reference};
+}
 const Conversion kConversions[] = {
-    VC15_CONVERSION(RGB555_RGB565, rgb555ToRgb565, uint16_t, 2, Ref555To565),
-    VC15_CONVERSION(RGB565_RGB555, rgb565ToRgb555, uint16_t, 2, Ref565To555),
-    VC15_CONVERSION(RGB888_RGB565, rgb888ToRgb565, uint8_t, 3, Ref888To565),
-    VC15_CONVERSION(RGB888_RGB555, rgb888ToRgb555, uint8_t, 3, Ref888To555),
-    VC15_CONVERSION(RGBA8888_ARGB1555, rgba8888ToArgb1555, uint8_t, 4, Ref8888To1555),
-    VC15_CONVERSION(RGBA8888_ARGB4444, rgba8888ToArgb4444, uint8_t, 4, Ref8888To4444),
+    Make<uint16_t, RGB555_RGB565, &ConvertTable::rgb555ToRgb565>("RGB555_RGB565", 2, Ref555To565),
+    Make<uint16_t, RGB565_RGB555, &ConvertTable::rgb565ToRgb555>("RGB565_RGB555", 2, Ref565To555),
+    Make<uint8_t, RGB888_RGB565, &ConvertTable::rgb888ToRgb565>("RGB888_RGB565", 3, Ref888To565),
+    Make<uint8_t, RGB888_RGB555, &ConvertTable::rgb888ToRgb555>("RGB888_RGB555", 3, Ref888To555),
+    Make<uint8_t, RGBA8888_ARGB1555, &ConvertTable::rgba8888ToArgb1555>("RGBA8888_ARGB1555", 4, Ref8888To1555),
+    Make<uint8_t, RGBA8888_ARGB4444, &ConvertTable::rgba8888ToArgb4444>("RGBA8888_ARGB4444", 4, Ref8888To4444),
 };
-#undef VC15_CONVERSION
 
 // Converts `bytes` (whole pixels) through the exported function, separately
 // and in place, and compares both with the reference.
