@@ -220,6 +220,15 @@ TEST_F(DDrawEnumerate, ModesDevicesAndDepthFormatsOfTheDisplay) {
     ASSERT_EQ(vdxGetZBufferFormats(d3d.d3d.get(), d3d.device(), &b), 0);
     EXPECT_EQ(b.list.count, 48);
     EXPECT_EQ(Counters().depthFormats, 256);
+    // Extra 3-D devices follow the software one; each is known while listed.
+    vc15::standin::GetConfig().extraDevices = 3;
+    OwnedList more, known, gone;
+    ASSERT_EQ(vdxGetD3DDrivers(d3d.d3d.get(), &more), 0);
+    ASSERT_EQ(more.list.count, 4);
+    auto* last = static_cast<CD3DDeviceNode*>(more.list.tail);
+    EXPECT_EQ(vdxGetZBufferFormats(d3d.d3d.get(), last, &known), 0);
+    vc15::standin::GetConfig().extraDevices = 2;
+    EXPECT_EQ(vdxGetZBufferFormats(d3d.d3d.get(), last, &gone), -1);
 #endif
 }
 

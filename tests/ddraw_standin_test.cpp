@@ -111,12 +111,15 @@ TEST_F(StandIn, FlipRotatesAChainOfThree) {
     ASSERT_EQ(vdxCreateFrameBufferExclusive(dd.get(), 2, front.out(), back.out()), 0);
     DDSCAPS2 flipCaps{DDSCAPS_FLIP, 0, 0, {0}};
     Ref<IDirectDrawSurface7> third;
+    EXPECT_EQ(back->GetAttachedSurface(nullptr, third.out()), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(back->GetAttachedSurface(&flipCaps, nullptr), DDERR_INVALIDPARAMS);
     ASSERT_EQ(back->GetAttachedSurface(&flipCaps, third.out()), 0);
     ASSERT_NE(third.get(), front.get());
     const DDSURFACEDESC2 d = DescOf(front.get());
     EXPECT_EQ(d.dwWidth, 800u);
     EXPECT_EQ(d.ddpfPixelFormat.dwRGBBitCount, 32u);
     EXPECT_EQ(d.dwBackBufferCount, 2u);
+    EXPECT_NE(d.dwFlags & DDSD_BACKBUFFERCOUNT, 0u);
     // Mark each buffer, flip three times and follow the marks.
     IDirectDrawSurface7* chain[3] = {front.get(), back.get(), third.get()};
     for (uint32_t i = 0; i < 3; ++i) Locked(chain[i]).set(0, 0, 0xA0 + i);
@@ -271,6 +274,8 @@ TEST_F(StandIn, InterfacesAndReferenceCounts) {
     ASSERT_EQ(dd->QueryInterface(IID_IDirectDraw7, &out), 0);
     EXPECT_EQ(out, dd.get());
     EXPECT_EQ(static_cast<IDirectDraw7*>(out)->Release(), 1u);
+    EXPECT_EQ(dd->AddRef(), 2u);
+    EXPECT_EQ(dd->Release(), 1u);
     EXPECT_EQ(dd->QueryInterface(IID_IDirectDrawSurface7, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
     Ref<IDirectDrawSurface7> s;
