@@ -40,8 +40,7 @@ TEST(CanvasObject, CountsInterfacesAndNullArguments) {
     uint16_t* buf = reinterpret_cast<uint16_t*>(1);
     EXPECT_EQ(c->GetBuffer(&buf), 0);
     EXPECT_EQ(buf, nullptr);
-    void* a = nullptr;
-    void* b = nullptr;
+    void *a = nullptr, *b = nullptr;
     EXPECT_EQ(c->QueryInterface(0x882C5413u, &a), 0);
     EXPECT_EQ(c->QueryInterface(0x8841051Bu, &b), 0);
     EXPECT_EQ(a, static_cast<void*>(c));
@@ -195,10 +194,7 @@ TEST(CanvasMisuse, ClipRectIsHeldToTheCanvas) {
     for (auto side : {vc15test::GuardSide::Before, vc15test::GuardSide::After})
         for (const Case& k : cases) {
             Guarded16 g(side);
-            ClipRect full{0, 0, 16, 16};
-            ASSERT_EQ(g.c->SetClipRect(&full), 0);
-            FillRectDesc black{{0, 0, 0}, 0, 0, 0, 16, 16};
-            ASSERT_EQ(g.c->FillRect(&black), 0);
+            std::fill(g.px, g.px + 256, 0);
             ASSERT_EQ(g.c->SetClipRect(&k.given), 0);
             EXPECT_EQ(g.c->SetClipRect(nullptr), -1);  // refused, the rectangle unchanged
             const ClipRect& kept = Impl(g.c).clip;
@@ -281,6 +277,8 @@ TEST(CanvasMisuse, CopyToSurfaceCopiesWhatBothHave) {
         {1000, 250, 500, 16, 0, 320, 240},  // wider and higher: the rest untouched
         {64, 32, 100, 16, 0, 32, 32},       // a width beyond the pitch: the pitch holds
         {640, 4, 320, 16, 0, 320, 4},       // fewer rows
+        {1000, 4, 100, 16, 0, 100, 4},      // a width below the pitch and the canvas's: the width holds
+        {0, 0, 0, 16, -1, 0, 0},            // no memory
         {128, 32, 32, 32, -1, 0, 0},        // 32-bit pixels: nothing written
         {64, 32, 32, 8, -1, 0, 0},          // 8-bit pixels
         {64, 32, 32, 0, -1, 0, 0},          // no format reported

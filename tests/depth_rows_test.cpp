@@ -48,28 +48,23 @@ void CheckRows(size_t n, size_t off, uint32_t bias, uint32_t level, std::mt19937
     const uint32_t len = static_cast<uint32_t>(n);
     const std::string what = "n " + std::to_string(n) + " bias " + std::to_string(bias);
     Rows want = base, got = base;
-    dr::WriteScalar(want.plane.data() + off, want.samples.data() + off, len, bias);
-    vc15::DepthWriteRow(got.plane.data() + off, got.samples.data() + off, len, bias);
+    auto at = [off](auto& v) { return v.data() + off; };
+    dr::WriteScalar(at(want.plane), at(want.samples), len, bias);
+    vc15::DepthWriteRow(at(got.plane), at(got.samples), len, bias);
     ASSERT_EQ(want.plane, got.plane) << "write " << what;
     want = got = base;
-    dr::CopyScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off, want.samples.data() + off,
-                   len, bias);
-    vc15::DepthCopyRow(got.dst.data() + off, got.plane.data() + off, got.src.data() + off, got.samples.data() + off,
-                       len, bias);
+    dr::CopyScalar(at(want.dst), at(want.plane), at(want.src), at(want.samples), len, bias);
+    vc15::DepthCopyRow(at(got.dst), at(got.plane), at(got.src), at(got.samples), len, bias);
     ASSERT_EQ(want.dst, got.dst) << "copy " << what;
     want = got = base;
-    dr::BlendScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off, want.samples.data() + off,
-                    len, bias, level);
-    vc15::DepthBlendRow(got.dst.data() + off, got.plane.data() + off, got.src.data() + off, got.samples.data() + off,
-                        len, bias, level);
+    dr::BlendScalar(at(want.dst), at(want.plane), at(want.src), at(want.samples), len, bias, level);
+    vc15::DepthBlendRow(at(got.dst), at(got.plane), at(got.src), at(got.samples), len, bias, level);
     ASSERT_EQ(want.dst, got.dst) << "blend " << what << " level " << level;
     // The fused row gives the frame of the write followed by the copy.
     want = got = base;
-    dr::WriteScalar(want.plane.data() + off, want.samples.data() + off, len, bias);
-    dr::CopyScalar(want.dst.data() + off, want.plane.data() + off, want.src.data() + off, want.samples.data() + off,
-                   len, bias);
-    vc15::ActiveDepthRowForms().writeCopy(got.dst.data() + off, got.plane.data() + off, got.src.data() + off,
-                                          got.samples.data() + off, len, bias);
+    dr::WriteScalar(at(want.plane), at(want.samples), len, bias);
+    dr::CopyScalar(at(want.dst), at(want.plane), at(want.src), at(want.samples), len, bias);
+    vc15::ActiveDepthRowForms().writeCopy(at(got.dst), at(got.plane), at(got.src), at(got.samples), len, bias);
     ASSERT_EQ(want.plane, got.plane) << "write-copy " << what;
     ASSERT_EQ(want.dst, got.dst) << "write-copy " << what;
 }
@@ -99,11 +94,7 @@ std::unique_ptr<vc15test::Sprite> OrderedSprite(std::mt19937& rng, int variant) 
     auto s = std::make_unique<vc15test::Sprite>();
     auto in = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<uint32_t>(hi - lo + 1)); };
     const int w = in(1, 60), h = in(1, 20);
-    struct Rec {
-        uint16_t x, y;
-        uint32_t count;
-    };
-    std::vector<Rec> recs;
+    std::vector<SpanRecord> recs;
     for (int y = 0; y < h; ++y) {
         if (rng() % 5 == 0) continue;  // an empty row
         int x = in(0, 3);
@@ -114,7 +105,7 @@ std::unique_ptr<vc15test::Sprite> OrderedSprite(std::mt19937& rng, int variant) 
             if (rng() % 3 == 0) break;
         }
     }
-    std::vector<Rec> depthRecs = recs;
+    std::vector<SpanRecord> depthRecs = recs;
     int depthW = w;
     if (!recs.empty()) {
         const size_t k = rng() % recs.size();

@@ -5,6 +5,7 @@
 // draws while every allocation fails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -69,14 +70,14 @@ TEST(DrawSpans, RecordsPastTheBoxAtEveryEdge) {
 // 16 bits of what it is given.
 TEST(DrawSpansDepthAlpha, LevelAbove16BitsKeepsTheLowBits) {
     vc15test::GuardedCanvas c(16, 8, true);
-    c.Fill(0);
+    std::fill_n(c.Pixels(), c.Size(), 0);
     CSpanImage color, depth;
     MakeImage(color, 4, 1, 0, std::vector<uint16_t>(4, 0x7fff));
     MakeImage(depth, 4, 1, 0, std::vector<uint8_t>(4, 0));
     const vc15::DepthArgs args{0, 0, vc15::PlaneClearValue(0), vc15::ReadRecord<vc15::SpanImageView>(&depth)};
     vc15::DrawSpansDepthAlpha(vc15::TargetOf(c.canvas), 5, 5, vc15::ReadRecord<vc15::SpanImageView>(&color), args,
                               0x10080);
-    EXPECT_EQ(c.At(5, 5), 0x3def);  // level 0x80
+    EXPECT_EQ(c.Pixels()[5 * 16 + 5], 0x3def);  // level 0x80
 }
 
 // Neither raw path needs memory of its own: with every allocation failing,

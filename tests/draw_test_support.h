@@ -58,8 +58,6 @@ public:
     uint16_t* Pixels() { return canvas.pixels; }
     uint8_t* Depth() { return plane_ ? plane_->data : nullptr; }
     size_t Size() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
-    uint16_t& At(int32_t x, int32_t y) { return canvas.pixels[static_cast<size_t>(y) * width_ + x]; }
-    void Fill(uint16_t v) { std::fill(canvas.pixels, canvas.pixels + Size(), v); }
 
     bool GuardsIntact() const {
         for (size_t i = 0; i < kGuard; ++i) {
@@ -78,6 +76,25 @@ private:
     std::vector<uint8_t> depthStore_;
     vc15::CDepthPlane* plane_ = nullptr;
 };
+
+inline bool Inside(const ClipRect& c, int32_t x, int32_t y) {
+    return x >= c.left && x < c.right && y >= c.top && y < c.bottom;
+}
+
+// The model's canvas holding what `c` holds: pixels, depth plane and clip
+// rectangle.
+inline ref::Canvas ModelOf(const vc15::CCanvas& c) {
+    ref::Canvas m;
+    m.width = c.width;
+    m.height = c.height;
+    m.clip = c.clip;
+    const size_t n = static_cast<size_t>(c.width) * static_cast<size_t>(c.height);
+    m.hasPixels = c.pixels != nullptr;
+    m.hasDepth = c.depthPlane && c.depthPlane->data;
+    if (m.hasPixels) m.pixels.assign(c.pixels, c.pixels + n);
+    if (m.hasDepth) m.depth.assign(c.depthPlane->data, c.depthPlane->data + n);
+    return m;
+}
 
 // A colour sprite and its depth image.
 struct Sprite {
@@ -107,14 +124,7 @@ inline void SetSpans(CSpanImage& image, int32_t w, int32_t h, uint32_t count, co
 // A guarded canvas and the model's canvas holding the same pixels, depth and
 // clip rectangle: every draw goes to both, then every byte is compared.
 struct Twin {
-    Twin(int32_t w, int32_t h, bool depth) : lib(w, h, depth) {
-        model.width = w;
-        model.height = h;
-        model.hasDepth = depth;
-        model.pixels.assign(lib.Pixels(), lib.Pixels() + lib.Size());
-        if (depth) model.depth.assign(lib.Depth(), lib.Depth() + lib.Size());
-        SetClip(lib.canvas.clip);
-    }
+    Twin(int32_t w, int32_t h, bool depth) : lib(w, h, depth), model(ModelOf(lib.canvas)) {}
     void SetClip(const ClipRect& c) { lib.canvas.clip = model.clip = c; }
     // Sets every pixel, then every depth byte, on both, in that order.
     template <class Pixel, class Sample>

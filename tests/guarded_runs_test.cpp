@@ -13,10 +13,10 @@
 
 #include "VexaCanvas15.h"
 #include "core/memory.h"
+#include "draw_test_support.h"
 #include "guard_pages.h"
 #include "levels.h"
 #include "reference_model.h"
-#include "test_hooks.h"
 
 namespace {
 
@@ -31,31 +31,10 @@ constexpr uint32_t kLengths[] = {1, 2, 3, 4, 7, 8, 9, 15, 16, 17, 31, 32, 33, 47
 using GuardedBlock = std::unique_ptr<uint8_t, void (*)(void*)>;
 GuardedBlock Block(size_t bytes) { return {static_cast<uint8_t*>(vc15::MemAlloc(bytes)), vc15::MemFree}; }
 
-uint16_t Pixel(uint32_t i) { return static_cast<uint16_t>((i * 0x2A5u + 0x1234u) & 0x7FFFu); }
-
-// One span record of `count` pixels at (x, y): header and pixels fill the
-// block exactly.
-void WriteRecord(uint8_t* at, uint16_t x, uint16_t y, uint32_t count) {
-    SpanRecord r{x, y, count};
-    std::memcpy(at, &r, sizeof r);
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint16_t p = Pixel(i);
-        std::memcpy(at + sizeof r + 2 * i, &p, 2);
-    }
-}
-
 // A span-list image over records it does not own (the image would release
 // its records with delete[]).
 struct BorrowedSpans : CSpanImage {
     ~BorrowedSpans() { spans = nullptr; }
-};
-
-class GuardedRuns : public ::testing::TestWithParam<Level> {
-protected:
-    void SetUp() override {
-        if (!vc15::cpu::ForceLevelForTesting(GetParam())) GTEST_SKIP() << "level not available here";
-    }
-    void TearDown() override { vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected()); }
 };
 
 // Draws `image` with `effect` at (x, y) on a guarded canvas and on the model,
@@ -67,12 +46,8 @@ void DrawAndCompare(vc15test::GuardSide side, int32_t x, int32_t y, const CImage
     ASSERT_EQ(c->Create(&d), 0);
     uint16_t* px = nullptr;
     c->GetBuffer(&px);
-    ref::Canvas model;
-    model.width = kWidth;
-    model.height = kHeight;
-    model.clip = ClipRect{0, 0, kWidth, kHeight};
-    model.pixels.resize(static_cast<size_t>(kWidth) * kHeight);
-    for (size_t i = 0; i < model.pixels.size(); ++i) model.pixels[i] = px[i] = static_cast<uint16_t>(0x4210u + i);
+    for (int32_t i = 0; i < kWidth * kHeight; ++i) px[i] = static_cast<uint16_t>(0x4210 + i);
+    ref::Canvas model = vc15test::ModelOf(*static_cast<vc15::CCanvas*>(c));
     EXPECT_EQ(c->Draw(x, y, image, effect), 0) << what;
     EXPECT_EQ(ref::Draw(model, x, y, image, effect), 0) << what;
     for (size_t i = 0; i < model.pixels.size(); ++i)
@@ -87,48 +62,50 @@ void DrawAndCompare(vc15test::GuardSide side, int32_t x, int32_t y, const CImage
 // left, with the record one column further right in it. Raw images of 1 to 3
 // rows: wholly inside in the corner the guard page is at, and crossing the
 // clip by one column and one row on that side.
-TEST_P(GuardedRuns, RunsAtTheCanvasEnds) {
+TEST(GuardedRuns, RunsAtTheCanvasEnds) {
     const DrawEffect soft{EFFECT_SOFT_EDGE, 0, 0, nullptr};
-    for (auto side : {vc15test::GuardSide::After, vc15test::GuardSide::Before}) {
-        vc15test::GuardPages guard(side);
-        const bool atEnd = side == vc15test::GuardSide::After;
-        for (uint32_t n : kLengths) {
-            const int32_t w = static_cast<int32_t>(n);
-            GuardedBlock spans = Block(sizeof(SpanRecord) + 2 * n);
-            ASSERT_NE(spans.get(), nullptr);
-            for (int clipped = 0; clipped < 2; ++clipped) {
-                WriteRecord(spans.get(), static_cast<uint16_t>((atEnd ? kWidth - w : 0) + clipped),
-                            atEnd ? kHeight - 1 : 0, n);
-                BorrowedSpans image;
-                image.width = kWidth + clipped;
-                image.height = kHeight;
-                image.spanCount = 1;
-                image.spans = spans.get();
-                const std::string what = "n=" + std::to_string(n) + (clipped ? " clipped" : " whole");
-                DrawAndCompare(side, -clipped, 0, &image, nullptr, what);
-                DrawAndCompare(side, -clipped, 0, &image, &soft, what + " soft edge");
-            }
-            for (int32_t h = 1; h <= 3; ++h) {
-                GuardedBlock block = Block(2u * n * h);
-                ASSERT_NE(block.get(), nullptr);
-                for (uint32_t i = 0; i < n * h; ++i) {
-                    const uint16_t p = Pixel(i);
-                    std::memcpy(block.get() + 2 * i, &p, 2);
+    std::vector<uint16_t> art(kWidth * kHeight);
+    for (size_t i = 0; i < art.size(); ++i) art[i] = static_cast<uint16_t>((i * 0x2A5u + 0x1234u) & 0x7FFFu);
+    vc15test::AtEveryLevel([&](Level) {
+        for (auto side : {vc15test::GuardSide::After, vc15test::GuardSide::Before}) {
+            vc15test::GuardPages guard(side);
+            const bool atEnd = side == vc15test::GuardSide::After;
+            for (uint32_t n : kLengths) {
+                const int32_t w = static_cast<int32_t>(n);
+                std::vector<uint8_t> record;
+                GuardedBlock spans = Block(sizeof(SpanRecord) + 2 * n);  // header and pixels fill it exactly
+                ASSERT_NE(spans.get(), nullptr);
+                for (int clipped = 0; clipped < 2; ++clipped) {
+                    record.clear();
+                    vc15test::AppendRecord(record, static_cast<uint16_t>((atEnd ? kWidth - w : 0) + clipped),
+                                           atEnd ? kHeight - 1 : 0,
+                                           std::vector<uint16_t>(art.begin(), art.begin() + n));
+                    std::memcpy(spans.get(), record.data(), record.size());
+                    BorrowedSpans image;
+                    image.width = kWidth + clipped;
+                    image.height = kHeight;
+                    image.spanCount = 1;
+                    image.spans = spans.get();
+                    const std::string what = "n=" + std::to_string(n) + (clipped ? " clipped" : " whole");
+                    DrawAndCompare(side, -clipped, 0, &image, nullptr, what);
+                    DrawAndCompare(side, -clipped, 0, &image, &soft, what + " soft edge");
                 }
-                CRawImage raw;
-                raw.width = w;
-                raw.height = h;
-                raw.pixels = reinterpret_cast<uint16_t*>(block.get());
-                const std::string what = "raw " + std::to_string(n) + "x" + std::to_string(h);
-                for (int32_t cross = 0; cross < 2; ++cross)
-                    DrawAndCompare(side, atEnd ? kWidth - w + cross : -cross, atEnd ? kHeight - h + cross : -cross,
-                                   &raw, nullptr, what + (cross ? " crossing" : " inside"));
+                for (int32_t h = 1; h <= 3; ++h) {
+                    GuardedBlock block = Block(2u * n * h);
+                    ASSERT_NE(block.get(), nullptr);
+                    std::memcpy(block.get(), art.data(), 2u * n * h);
+                    CRawImage raw;
+                    raw.width = w;
+                    raw.height = h;
+                    raw.pixels = reinterpret_cast<uint16_t*>(block.get());
+                    const std::string what = "raw " + std::to_string(n) + "x" + std::to_string(h);
+                    for (int32_t cross = 0; cross < 2; ++cross)
+                        DrawAndCompare(side, atEnd ? kWidth - w + cross : -cross, atEnd ? kHeight - h + cross : -cross,
+                                       &raw, nullptr, what + (cross ? " crossing" : " inside"));
+                }
             }
         }
-    }
+    });
 }
-
-INSTANTIATE_TEST_SUITE_P(Levels, GuardedRuns, ::testing::ValuesIn(vc15test::SupportedLevels()),
-                         [](const ::testing::TestParamInfo<Level>& info) { return vc15test::LevelName(info.param); });
 
 }  // namespace

@@ -12,22 +12,19 @@ std::vector<Span> Parse(const CSpanImage& image, size_t elementSize) {
     const uint8_t* p = image.spans;
     for (uint32_t i = 0; i < image.spanCount; ++i) {
         Span s;
-        uint16_t x, y;
-        uint32_t n;
-        std::memcpy(&x, p, 2);
-        std::memcpy(&y, p + 2, 2);
-        std::memcpy(&n, p + 4, 4);
-        s.x = x;
-        s.y = y;
-        s.count = n;
+        uint16_t xy[2];
+        std::memcpy(xy, p, 4);
+        std::memcpy(&s.count, p + 4, 4);
+        s.x = xy[0];
+        s.y = xy[1];
         p += 8;
         if (elementSize == 2) {
-            s.pixels.resize(n);
-            if (n) std::memcpy(s.pixels.data(), p, 2u * n);
+            s.pixels.resize(s.count);
+            if (s.count) std::memcpy(s.pixels.data(), p, 2u * s.count);
         } else {
-            s.samples.assign(p, p + n);
+            s.samples.assign(p, p + s.count);
         }
-        p += elementSize * n;
+        p += elementSize * s.count;
         out.push_back(std::move(s));
     }
     return out;
@@ -35,7 +32,15 @@ std::vector<Span> Parse(const CSpanImage& image, size_t elementSize) {
 
 int64_t FloorDiv256(int64_t v) { return v >= 0 ? v / 256 : -((-v + 255) / 256); }
 
-uint16_t Channel(uint16_t v, int shift) { return (v >> shift) & 31; }
+// f applied to each 5-bit channel of s and d, the results packed again.
+template <class F>
+uint16_t PerChannel(uint16_t s, uint16_t d, F f) {
+    int64_t out = 0;
+    for (int k = 0; k < 3; ++k) out |= f(int64_t{(s >> 5 * k) & 31}, int64_t{(d >> 5 * k) & 31}) << 5 * k;
+    return static_cast<uint16_t>(out);
+}
+
+uint8_t ClearValue(uint32_t flags) { return (flags & DEPTH_CLEAR_VALUE) ? static_cast<uint8_t>(flags & 0xff) : 255; }
 
 // The box wholly inside the clip rectangle, edges allowed (loose) or not.
 bool Inside(const ClipRect& c, int64_t x, int64_t y, int64_t w, int64_t h, bool strict) {
@@ -79,10 +84,7 @@ void ForEachRun(const Canvas& c, int64_t x, int64_t y, int64_t w, int64_t h, boo
 }
 
 void WriteDepth(Canvas& c, int64_t x, int64_t y, const DepthParams& params) {
-    if (params.flags & DEPTH_CLEAR) {
-        const uint8_t v = (params.flags & DEPTH_CLEAR_VALUE) ? static_cast<uint8_t>(params.flags & 0xff) : 255;
-        std::fill(c.depth.begin(), c.depth.end(), v);
-    }
+    if (params.flags & DEPTH_CLEAR) std::fill(c.depth.begin(), c.depth.end(), ClearValue(params.flags));
     const CSpanImage& d = *params.depthImage;
     const std::vector<Span> spans = ParseDepth(d);
     ForEachRun(c, x, y, d.width, d.height, true, spans, [&](size_t k, uint32_t first, uint32_t end, bool) {
@@ -113,20 +115,13 @@ void DepthDraw(Canvas& c, int64_t x, int64_t y, const CSpanImage& image, const D
 }
 
 // Lane formula in closed form: d + floor((s - d + 64) * L / 256) - floor(L / 4).
-uint16_t LaneFormula(uint16_t s, uint16_t d, uint32_t L) {
-    int64_t out[3];
-    for (int k = 0; k < 3; ++k) {
-        const int64_t sc = Channel(s, 5 * k), dc = Channel(d, 5 * k);
-        out[k] = dc + (sc - dc + 64) * static_cast<int64_t>(L) / 256 - static_cast<int64_t>(L) / 4;
-    }
-    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
+uint16_t LaneFormula(uint16_t s, uint16_t d, int64_t L) {
+    return PerChannel(s, d, [L](int64_t sc, int64_t dc) { return dc + (sc - dc + 64) * L / 256 - L / 4; });
 }
 
 // Average of the soft edges: floor((s + d) / 2) per channel.
 uint16_t Average(uint16_t s, uint16_t d) {
-    int out[3];
-    for (int k = 0; k < 3; ++k) out[k] = (Channel(s, 5 * k) + Channel(d, 5 * k)) / 2;
-    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
+    return PerChannel(s, d, [](int64_t sc, int64_t dc) { return (sc + dc) / 2; });
 }
 
 }  // namespace
@@ -141,12 +136,7 @@ int RegionCode(const ClipRect& clip, int64_t px, int64_t py) {
 }
 
 uint16_t PixelFormula(uint16_t s, uint16_t d, uint32_t L) {
-    int64_t out[3];
-    for (int k = 0; k < 3; ++k) {
-        const int64_t sc = Channel(s, 5 * k), dc = Channel(d, 5 * k);
-        out[k] = dc + FloorDiv256((sc - dc) * static_cast<int64_t>(L));
-    }
-    return static_cast<uint16_t>((out[2] << 10) | (out[1] << 5) | out[0]);
+    return PerChannel(s, d, [L](int64_t sc, int64_t dc) { return dc + FloorDiv256((sc - dc) * int64_t{L}); });
 }
 
 void BlendRun(uint16_t* dst, const uint16_t* src, size_t n, uint32_t level) {
@@ -167,9 +157,8 @@ int32_t Draw(Canvas& c, int32_t x32, int32_t y32, const CImage* image, const Dra
     if (!c.hasPixels) return -1;
     if (!image) {
         if (!effect || !effect->params) return -1;
-        const uint32_t f = effect->params->flags;
-        if (!(f & DEPTH_CLEAR) || !c.hasDepth) return -1;
-        std::fill(c.depth.begin(), c.depth.end(), (f & DEPTH_CLEAR_VALUE) ? static_cast<uint8_t>(f & 0xff) : 255);
+        if (!(effect->params->flags & DEPTH_CLEAR) || !c.hasDepth) return -1;
+        std::fill(c.depth.begin(), c.depth.end(), ClearValue(effect->params->flags));
         return 0;
     }
     if (!(image->kind & 0x10000000u)) return -1;
@@ -189,9 +178,8 @@ int32_t Draw(Canvas& c, int32_t x32, int32_t y32, const CImage* image, const Dra
     }
     if (image->kind != IMAGE_SPANLIST) return -1;
     const auto& sprite = static_cast<const CSpanImage&>(*image);
-
+    const std::vector<Span> spans = ParseColor(sprite);
     if (!effect) {
-        const std::vector<Span> spans = ParseColor(sprite);
         ForEachRun(c, x, y, sprite.width, sprite.height, false, spans,
                    [&](size_t k, uint32_t first, uint32_t end, bool) {
                        for (uint32_t i = first; i < end; ++i)
@@ -201,7 +189,6 @@ int32_t Draw(Canvas& c, int32_t x32, int32_t y32, const CImage* image, const Dra
     }
     switch (effect->code) {
         case EFFECT_ALPHA: {
-            const std::vector<Span> spans = ParseColor(sprite);
             ForEachRun(c, x, y, sprite.width, sprite.height, false, spans,
                        [&](size_t k, uint32_t first, uint32_t end, bool) {
                            const Span& s = spans[k];
@@ -212,7 +199,6 @@ int32_t Draw(Canvas& c, int32_t x32, int32_t y32, const CImage* image, const Dra
             return 0;
         }
         case EFFECT_SOFT_EDGE: {
-            const std::vector<Span> spans = ParseColor(sprite);
             ForEachRun(c, x, y, sprite.width, sprite.height, false, spans,
                        [&](size_t k, uint32_t first, uint32_t end, bool whole) {
                            const Span& s = spans[k];
