@@ -94,6 +94,8 @@ TEST_F(DDrawCreate, OffScreenSurfacesAreFilledWith7000) {
         if (!video) Locked(s.get()).ExpectAll(bits >= 32 ? 0x7000u : (0x7000u & ((1u << bits) - 1u)));
 #if !defined(_WIN32)
         ExpectRequest(0x7, video ? 0x4040u : 0x840u, 37, 11);
+        const DWORD local = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+        EXPECT_EQ(desc.ddsCaps.dwCaps & local, video ? local : 0u);
         // Exactly one fill (the pixels above show its colour and extent).
         EXPECT_EQ(J().bltCalls, 1);
         EXPECT_EQ(J().blt.flags, 0x1000400u);
@@ -256,6 +258,14 @@ TEST_F(DDrawCreate, StandInFillFailureKeepsTheSurfaceAndAllIsReleased) {
         ASSERT_EQ(vdxCreateOffScreenSurface(dd.get(), a.out(), 8, 8, 1), 0);
         ASSERT_EQ(vdxCreateFrameBufferNormal(dd.get(), b.out()), 0);
         Direct3D d3d(dd.get());
+        DDSURFACEDESC2 rt = Sized<DDSURFACEDESC2>();
+        rt.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        rt.dwWidth = rt.dwHeight = 8;
+        rt.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+        Ref<IDirectDrawSurface7> target;
+        Ref<IDirect3DDevice7> device;
+        ASSERT_EQ(dd->CreateSurface(&rt, target.out(), nullptr), 0);
+        ASSERT_EQ(vdxCreateD3DDevice(d3d.d3d.get(), &d3d.device()->desc.deviceGUID, target.get(), device.out()), 0);
     }
     dd.reset();
     EXPECT_EQ(vc15::standin::LiveObjects(), 0);

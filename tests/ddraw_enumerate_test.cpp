@@ -200,6 +200,8 @@ TEST_F(DDrawEnumerate, ModesDevicesAndDepthFormatsOfTheDisplay) {
             EXPECT_NE(f->format.dwFlags & DDPF_ZBUFFER, 0u);
         totalFormats += formats.list.count;
 #if !defined(_WIN32)
+        for (CZBufferFormatNode* f : formats.Nodes<CZBufferFormatNode>())
+            EXPECT_EQ(f->format.dwStencilBitDepth != 0, f->format.dwStencilBitMask != 0);
         EXPECT_EQ(vc15::standin::GetJournal().enumDepthFormatsDevice, &dev->desc.deviceGUID);
 #endif
     }

@@ -250,6 +250,8 @@ TEST_F(StandIn, SizesAndDisplayMemoryAreBounded) {
     EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), &none, 0x7FFFFFFF, 0x7FFFFFFF, 0), -1);
     EXPECT_EQ(vdxCreateOffScreenSurface(dd.get(), &none, 16385, 1, 0), -1);
     EXPECT_EQ(none, nullptr);
+    Ref<IDirectDrawSurface7> flat;
+    EXPECT_EQ(MakeSurface(dd.get(), 5, 0, Rgb565(), flat), DDERR_INVALIDPARAMS);
     // 32 MiB of pretend display memory: a 16384x512 16-bit surface takes 16 MiB, so two fit (the
     // second one row smaller) and a third does not until one is released.
     Ref<IDirectDrawSurface7> v1, v2, v3;
