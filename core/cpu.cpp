@@ -39,33 +39,47 @@ uint64_t SavedRegisterState() {
 }
 
 Level Detect() {
+    Facts f{};
     uint32_t r[4] = {0, 0, 0, 0};
     Cpuid(0, 0, r);
-    const uint32_t maxLeaf = r[0];
-    if (maxLeaf < 1) return Level::Scalar;
+    f.maxLeaf = r[0];
+    if (f.maxLeaf < 1) return Level::Scalar;
     Cpuid(1, 0, r);
-    // On x86_64 SSE2 is architectural, but the bit is checked anyway: the
-    // i686 build runs on processors that have only the 64-bit MMX registers.
-    const bool sse2 = (r[3] >> 26) & 1u;
-    const bool ssse3 = (r[2] >> 9) & 1u;
-    const bool osxsave = (r[2] >> 27) & 1u;
-    const bool avx = (r[2] >> 28) & 1u;
-    if (!sse2) return Level::Scalar;
-    if (!ssse3) return Level::Sse2;
-    if (maxLeaf < 7 || !osxsave || !avx || (SavedRegisterState() & 6u) != 6u) return Level::Ssse3;
-    Cpuid(7, 0, r);
-    const bool avx2 = (r[1] >> 5) & 1u;
-    if (!avx2) return Level::Ssse3;
-    const bool avx512 = ((r[1] >> 16) & 1u) && ((r[1] >> 30) & 1u) && ((r[1] >> 31) & 1u) && ((r[2] >> 6) & 1u);
-    // The mask registers and both halves of the 32 wide registers must be saved too.
-    if (!avx512 || (SavedRegisterState() & 0xe6u) != 0xe6u) return Level::Avx2;
-    return Level::Avx512;
+    f.leaf1Ecx = r[2];
+    f.leaf1Edx = r[3];
+    // XGETBV faults unless the operating system enabled it (OSXSAVE).
+    if ((f.leaf1Ecx >> 27) & 1u) f.xcr0 = SavedRegisterState();
+    if (f.maxLeaf >= 7) {
+        Cpuid(7, 0, r);
+        f.leaf7Ebx = r[1];
+        f.leaf7Ecx = r[2];
+    }
+    return LevelOf(f);
 }
 #else
 Level Detect() { return Level::Scalar; }
 #endif
 
 }  // namespace
+
+Level LevelOf(const Facts& f) {
+    // On x86_64 SSE2 is architectural, but the bit is checked anyway: the
+    // i686 build runs on processors that have only the 64-bit MMX registers.
+    const bool sse2 = (f.leaf1Edx >> 26) & 1u;
+    const bool ssse3 = (f.leaf1Ecx >> 9) & 1u;
+    const bool osxsave = (f.leaf1Ecx >> 27) & 1u;
+    const bool avx = (f.leaf1Ecx >> 28) & 1u;
+    if (f.maxLeaf < 1 || !sse2) return Level::Scalar;
+    if (!ssse3) return Level::Sse2;
+    if (f.maxLeaf < 7 || !osxsave || !avx || (f.xcr0 & 6u) != 6u) return Level::Ssse3;
+    const bool avx2 = (f.leaf7Ebx >> 5) & 1u;
+    if (!avx2) return Level::Ssse3;
+    const bool avx512 =
+        ((f.leaf7Ebx >> 16) & 1u) && ((f.leaf7Ebx >> 30) & 1u) && ((f.leaf7Ebx >> 31) & 1u) && ((f.leaf7Ecx >> 6) & 1u);
+    // The mask registers and both halves of the 32 wide registers must be saved too.
+    if (!avx512 || (f.xcr0 & 0xe6u) != 0xe6u) return Level::Avx2;
+    return Level::Avx512;
+}
 
 Level Detected() {
     static const Level level = Detect();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 namespace vc15::cpu {
 
@@ -13,6 +14,16 @@ enum class Level : int { Scalar = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3, Avx512 = 4 }
 // The best level that this build compiled, the processor reports and the
 // operating system saves the registers of. Detected once.
 Level Detected();
+
+// The processor's answers the level is decided from: CPUID leaf 0's highest
+// leaf, leaf 1's ECX and EDX, leaf 7's EBX and ECX, and XCR0 (0 when the
+// operating system does not enable XGETBV). Kept apart from the reading so
+// the decision can be checked without the processor.
+struct Facts {
+    uint32_t maxLeaf, leaf1Ecx, leaf1Edx, leaf7Ebx, leaf7Ecx;
+    uint64_t xcr0;
+};
+Level LevelOf(const Facts& f);
 
 // True when kernels of `level` may run here.
 inline bool Supports(Level level) { return static_cast<int>(level) <= static_cast<int>(Detected()); }

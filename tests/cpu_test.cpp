@@ -40,6 +40,36 @@ Level CompilerView() {
 TEST(Cpu, DetectedLevelIsTheOneTheCompilerRuntimeSees) { EXPECT_EQ(vc15::cpu::Detected(), CompilerView()); }
 #endif
 
+// The decision from the processor's answers: with every required bit the
+// best level, and each bit taken away alone costs the level that needs it.
+TEST(Cpu, EachRequiredBitDecidesItsLevel) {
+    using vc15::cpu::Facts;
+    const uint32_t osxsave = 1u << 27, avx = 1u << 28, avx2 = 1u << 5;
+    const Facts all{7, 1u << 9 | osxsave | avx, 1u << 26, avx2 | 1u << 16 | 1u << 30 | 1u << 31, 1u << 6, 0xE7};
+    auto without = [&](uint32_t Facts::*field, uint32_t bits) {
+        Facts f = all;
+        f.*field &= ~bits;
+        return vc15::cpu::LevelOf(f);
+    };
+    EXPECT_EQ(vc15::cpu::LevelOf(all), Level::Avx512);
+    for (uint32_t bit : {1u << 16, 1u << 30, 1u << 31}) EXPECT_EQ(without(&Facts::leaf7Ebx, bit), Level::Avx2) << bit;
+    EXPECT_EQ(without(&Facts::leaf7Ecx, 1u << 6), Level::Avx2);
+    EXPECT_EQ(without(&Facts::leaf7Ebx, avx2), Level::Ssse3);
+    EXPECT_EQ(without(&Facts::leaf1Ecx, osxsave), Level::Ssse3);
+    EXPECT_EQ(without(&Facts::leaf1Ecx, avx), Level::Ssse3);
+    EXPECT_EQ(without(&Facts::leaf1Ecx, 1u << 9), Level::Sse2);
+    EXPECT_EQ(without(&Facts::leaf1Edx, 1u << 26), Level::Scalar);
+    EXPECT_EQ(without(&Facts::maxLeaf, 1u), Level::Ssse3);  // highest leaf 6
+    EXPECT_EQ(without(&Facts::maxLeaf, 7u), Level::Scalar);
+    for (uint64_t xcr0 : {0xC7u, 0xA7u, 0x67u}) {  // one of the three AVX-512 states not saved
+        Facts f = all;
+        f.xcr0 = xcr0;
+        EXPECT_EQ(vc15::cpu::LevelOf(f), Level::Avx2) << xcr0;
+        f.xcr0 &= ~uint64_t{4};  // nor the upper halves of the 256-bit registers
+        EXPECT_EQ(vc15::cpu::LevelOf(f), Level::Ssse3) << xcr0;
+    }
+}
+
 TEST(Cpu, EveryKernelFamilyStartsAtTheDetectedLevel) {
     const Level level = vc15::cpu::Detected();
     EXPECT_EQ(vc15::cpu::Active(), level);

@@ -199,41 +199,35 @@ TEST(SpriteChecks, DepthImagesMustPairWithTheirSprite) {
 
 constexpr uint16_t K = 0x7c1f;  // colour key
 
-TEST(SpriteBuilder, OneRecordPerRunRowByRow) {
-    // 5 x 3 pixels in a buffer 7 pixels wide; the two extra columns are not
-    // part of the sprite.
+// One record per run, row by row; the depth image takes the colour records'
+// headers and the samples under their pixels.
+TEST(SpriteBuilder, OneRecordPerRunAndTheDepthImageMatches) {
+    // 5 x 3 pixels in buffers 7 wide; the two extra columns are not part of
+    // the sprite.
     const uint16_t px[] = {
         K, 1, 2, K, 3, 9, 9,  //
         K, K, K, K, K, 9, 9,  //
         4, 5, K, 6, 7, 9, 9,
     };
-    CSpanImage img;
+    const uint8_t depth[] = {90, 10, 11, 91, 12, 93, 93, 94, 94, 94, 94, 94, 93, 93, 13, 14, 95, 15, 16, 93, 93};
+    CSpanImage img, d;
     ASSERT_EQ(spnBuildFromPixels(&img, px, 5, 3, 7, K), 0);
-    EXPECT_EQ(img.kind, IMAGE_SPANLIST);
-    EXPECT_EQ(img.width, 5);
-    EXPECT_EQ(img.height, 3);
-    EXPECT_EQ(img.spanCount, 4u);
-    std::vector<uint8_t> want;  // records back to back, nothing between
-    vc15test::AppendRecord(want, 1, 0, std::vector<uint16_t>{1, 2});
-    vc15test::AppendRecord(want, 4, 0, std::vector<uint16_t>{3});
-    vc15test::AppendRecord(want, 0, 2, std::vector<uint16_t>{4, 5});
-    vc15test::AppendRecord(want, 3, 2, std::vector<uint16_t>{6, 7});
+    ASSERT_EQ(spnBuildDepthFromPixels(&d, &img, depth, 7), 0);
+    EXPECT_TRUE(img.kind == IMAGE_SPANLIST && img.width == 5 && img.height == 3 && img.spanCount == 4u);
+    EXPECT_TRUE(d.width == 5 && d.height == 3 && d.spanCount == 4u);
+    std::vector<uint8_t> want, wantDepth;  // records back to back, nothing between
+    const struct {
+        uint16_t x, y;
+        std::vector<uint16_t> px;
+        std::vector<uint8_t> samples;
+    } runs[] = {{1, 0, {1, 2}, {10, 11}}, {4, 0, {3}, {12}}, {0, 2, {4, 5}, {13, 14}}, {3, 2, {6, 7}, {15, 16}}};
+    for (const auto& r : runs) {
+        vc15test::AppendRecord(want, r.x, r.y, r.px);
+        vc15test::AppendRecord(wantDepth, r.x, r.y, r.samples);
+    }
     EXPECT_EQ(std::vector<uint8_t>(img.spans, img.spans + want.size()), want);
+    EXPECT_EQ(std::vector<uint8_t>(d.spans, d.spans + wantDepth.size()), wantDepth);
     EXPECT_EQ(spnValidate(&img, want.size()), 0);
-}
-
-TEST(SpriteBuilder, DepthImageMatchesTheColourRecords) {
-    const uint16_t px[] = {K, 1, 2, 3, K, 4};
-    const uint8_t depth[] = {90, 10, 11, 12, 91, 13};  // 2 rows of 3
-    CSpanImage color, d;
-    ASSERT_EQ(spnBuildFromPixels(&color, px, 3, 2, 3, K), 0);
-    ASSERT_EQ(spnBuildDepthFromPixels(&d, &color, depth, 3), 0);
-    EXPECT_TRUE(d.width == 3 && d.height == 2 && d.spanCount == 3u);
-    std::vector<uint8_t> want;  // the colour records' headers, the samples under their pixels
-    vc15test::AppendRecord(want, 1, 0, std::vector<uint8_t>{10, 11});
-    vc15test::AppendRecord(want, 0, 1, std::vector<uint8_t>{12});  // row 1 starts at byte 3
-    vc15test::AppendRecord(want, 2, 1, std::vector<uint8_t>{13});
-    EXPECT_EQ(std::vector<uint8_t>(d.spans, d.spans + want.size()), want);
 }
 
 TEST(SpriteBuilder, EmptyAndRefusedInputs) {
