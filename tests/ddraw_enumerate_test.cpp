@@ -124,6 +124,10 @@ const LimitRow kLimits[] = {{"drivers", Driver, &EnumCounters::drivers, 1000, 25
 TEST_F(DDrawEnumerate, CallbacksStopAtTheirLimits) {
     for (const LimitRow& row : kLimits) {
         SCOPED_TRACE(row.name);
+        // Each driver report opens the platform's DirectDraw object for its
+        // caps: 256 of them take a minute under Wine. The rule is the
+        // library's own, and the stand-in runs it.
+        if (!kStandIn && row.counter == &EnumCounters::drivers) continue;
         ResetAll();
         OwnedList list;
         Counters().*row.counter = row.preset;
