@@ -65,7 +65,8 @@ if [ "$machine" = "014c" ]; then
             bind="$(dirname "$here")"
             for dir in "${search[@]}"; do bind="$bind:$dir"; done
             export VC15_WINE32_BIND="$bind${VC15_WINE32_BIND:+:$VC15_WINE32_BIND}"
-            # Tests that meet the emulator's own limits ask for this.
+            # Marks the processor as emulated: qemu reads a whole 32-byte register
+            # for a 16-byte AVX2 lane insert, which a test against guard pages meets.
             export VC15_EMULATED_CPU=qemu
             ;;
         *)
