@@ -9,6 +9,7 @@
 #include "blit/blit_ops.h"
 #include "blit/kernels.h"
 #include "pixel/convert.h"
+#include "pixel/convert_kernels.h"
 
 namespace vc15::kernels {
 
@@ -90,11 +91,11 @@ void FillAvx512(KernelTable& t) {
     SetRowKernels<Blend, Depth>(t);
 
     // The conversions of 4-byte sources keep their AVX2 forms.
-    t.rgb555ToRgb565 = vc15::avx512::Rgb555ToRgb565;
-    t.rgb565ToRgb555 = vc15::avx512::Rgb565ToRgb555;
+    t.rgb555ToRgb565 = convert_kernels::Each16<convert_kernels::Rgb555To565, Avx512V512, scalar::Rgb555ToRgb565>;
+    t.rgb565ToRgb555 = convert_kernels::Each16<convert_kernels::Rgb565To555, Avx512V512, scalar::Rgb565ToRgb555>;
     t.rgb888ToRgb565 = vc15::avx512::Rgb888ToRgb565;
     t.rgb888ToRgb555 = vc15::avx512::Rgb888ToRgb555;
-    t.rgb555ToRgb565Wide = vc15::avx512::Rgb555ToRgb565Wide;
+    t.rgb555ToRgb565Wide = convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Avx512V512, scalar::Rgb555ToRgb565Wide>;
     t.rgb555ToXrgb8888 = vc15::avx512::Rgb555ToXrgb8888;
     t.rgb555ToBgr888 = vc15::avx512::Rgb555ToBgr888;
 }
