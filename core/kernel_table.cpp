@@ -22,10 +22,8 @@ struct LevelFill {
 constexpr LevelFill kLadder[] = {
     {cpu::Level::Scalar, FillScalar},
 #if VC15_LEVELS_X86
-    {cpu::Level::Sse2, FillSse2},
-    {cpu::Level::Ssse3, FillSsse3},
-    {cpu::Level::Avx2, FillAvx2},
-    {cpu::Level::Avx512, FillAvx512},
+    {cpu::Level::Sse2, FillSse2},       {cpu::Level::Ssse3, FillSsse3},
+    {cpu::Level::Avx2, FillAvx2},       {cpu::Level::Avx512, FillAvx512},
 #endif
 #if VC15_LEVELS_ARM64
     {cpu::Level::Neon, FillNeon},

@@ -26,7 +26,8 @@ void FillAvx2(KernelTable& t) {
     t.rgb888ToRgb555 = avx2::Rgb888ToRgb555;
     t.rgba8888ToArgb1555 = avx2::Rgba8888ToArgb1555;
     t.rgba8888ToArgb4444 = avx2::Rgba8888ToArgb4444;
-    t.rgb555ToRgb565Wide = convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Avx2V256, scalar::Rgb555ToRgb565Wide>;
+    t.rgb555ToRgb565Wide =
+        convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Avx2V256, scalar::Rgb555ToRgb565Wide>;
     t.rgb555ToXrgb8888 = avx2::Rgb555ToXrgb8888;
     t.rgb555ToBgr888 = avx2::Rgb555ToBgr888;
 }

@@ -80,9 +80,9 @@ struct MaskedRowCopy {
 };
 
 using Blend = BlendForms<Avx512V512, Avx512V256, Avx512V128>;
-using Depth = DepthForms<Steps<PlaneStep<Avx512V512>, PlaneStep<Avx512V256>, PlaneStep<Avx512V128>>,
-                         PixelStep<Avx512V256, Avx512V512>, PixelStep<Avx512V128, Avx512V256>,
-                         PixelStep<Avx512V64, Avx512V128>>;
+using Depth =
+    DepthForms<Steps<PlaneStep<Avx512V512>, PlaneStep<Avx512V256>, PlaneStep<Avx512V128>>,
+               PixelStep<Avx512V256, Avx512V512>, PixelStep<Avx512V128, Avx512V256>, PixelStep<Avx512V64, Avx512V128>>;
 }  // namespace
 
 void FillAvx512(KernelTable& t) {
@@ -95,7 +95,8 @@ void FillAvx512(KernelTable& t) {
     t.rgb565ToRgb555 = convert_kernels::Each16<convert_kernels::Rgb565To555, Avx512V512, scalar::Rgb565ToRgb555>;
     t.rgb888ToRgb565 = vc15::avx512::Rgb888ToRgb565;
     t.rgb888ToRgb555 = vc15::avx512::Rgb888ToRgb555;
-    t.rgb555ToRgb565Wide = convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Avx512V512, scalar::Rgb555ToRgb565Wide>;
+    t.rgb555ToRgb565Wide =
+        convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Avx512V512, scalar::Rgb555ToRgb565Wide>;
     t.rgb555ToXrgb8888 = vc15::avx512::Rgb555ToXrgb8888;
     t.rgb555ToBgr888 = vc15::avx512::Rgb555ToBgr888;
 }

@@ -25,7 +25,8 @@ void FillNeon(KernelTable& t) {
     t.drawSpans = DrawSpansWith<PieceCopy>;
     t.drawRaw = DrawRawWith<PieceCopy>;
     SetRowKernels<Blend, Depth>(t);
-    t.rgb555ToRgb565Wide = convert_kernels::Each16<convert_kernels::Rgb555To565Wide, NeonV128, scalar::Rgb555ToRgb565Wide>;
+    t.rgb555ToRgb565Wide =
+        convert_kernels::Each16<convert_kernels::Rgb555To565Wide, NeonV128, scalar::Rgb555ToRgb565Wide>;
     t.rgb565ToRgb555 = convert_kernels::Each16<convert_kernels::Rgb565To555, NeonV128, scalar::Rgb565ToRgb555>;
     t.rgb555ToRgb565 = convert_kernels::Each16<convert_kernels::Rgb555To565, NeonV128, scalar::Rgb555ToRgb565>;
     t.rgb888ToRgb565 = neon::Rgb888ToRgb565;

@@ -28,7 +28,8 @@ void FillSse2(KernelTable& t) {
     t.rgb888ToRgb555 = sse2::Rgb888ToRgb555;
     t.rgba8888ToArgb1555 = sse2::Rgba8888ToArgb1555;
     t.rgba8888ToArgb4444 = sse2::Rgba8888ToArgb4444;
-    t.rgb555ToRgb565Wide = convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Sse2V128, scalar::Rgb555ToRgb565Wide>;
+    t.rgb555ToRgb565Wide =
+        convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Sse2V128, scalar::Rgb555ToRgb565Wide>;
     t.rgb555ToXrgb8888 = sse2::Rgb555ToXrgb8888;
     t.rgb555ToBgr888 = sse2::Rgb555ToBgr888;
 }

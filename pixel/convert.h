@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-
 // The six conversions, declared once for every level that has all of them.
 #define VC15_DECLARE_CONVERTERS                                                \
     void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);    \

@@ -45,8 +45,6 @@ inline void SplitRgb888(const Rgb888Shuffles& k, const uint8_t* p, __m256i& rg, 
 
 }  // namespace
 
-
-
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count) {
     const Rgb888Shuffles k;
     int32_t i = 0;
@@ -115,7 +113,6 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
 }
 
 // ---- Presenting conversions ------------------------------------------------
-
 
 namespace {
 

@@ -42,7 +42,9 @@ struct Rgb555To565Wide {
 };
 
 template <class O>
-constexpr bool kMaskedTail = requires { requires O::kMaskedTail; };
+constexpr bool kMaskedTail = requires {
+    requires O::kMaskedTail;
+};
 
 // Rule on `count` 16-bit pixels: two registers a step, then one, then the
 // rest in one masked step or by the scalar form. Each step loads all its

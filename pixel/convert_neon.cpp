@@ -76,8 +76,8 @@ void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count) {
         const uint8x16x4_t p = vld4q_u8(src + 4 * static_cast<intptr_t>(i));
         // Alpha as 0x80 where it is not zero, then red's five bits at 6..2:
         // the high byte; green at bits 9..5 and blue at 4..0 below it.
-        const uint8x16_t high = vorrq_u8(vandq_u8(vtstq_u8(p.val[3], p.val[3]), vdupq_n_u8(0x80)),
-                                         vshlq_n_u8(vandq_u8(p.val[0], five), 2));
+        const uint8x16_t high =
+            vorrq_u8(vandq_u8(vtstq_u8(p.val[3], p.val[3]), vdupq_n_u8(0x80)), vshlq_n_u8(vandq_u8(p.val[0], five), 2));
         const uint8x16_t g = vandq_u8(p.val[1], five), b = vandq_u8(p.val[2], five);
         // The low byte: green's low three bits at 7..5, blue at 4..0; the
         // high byte also takes green's top two bits at 1..0.

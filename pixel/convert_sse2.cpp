@@ -81,8 +81,6 @@ int32_t Rgb888Blocks(uint16_t* dst, const uint8_t* src, int32_t count) {
 
 }  // namespace
 
-
-
 // 565: byte 0's field times 2^11, byte 1's top six bits (bits 10-15) to 5-10.
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count) {
     const int32_t i = Rgb888Blocks<11, 5, 0x07E0>(dst, src, count);
@@ -139,7 +137,6 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
     }
     scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
 }
-
 
 void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count) {
     const __m128i zero = _mm_setzero_si128(), opaque = Splat32(0xFF000000u);
