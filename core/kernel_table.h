@@ -78,7 +78,8 @@ bool Supports(cpu::Level level);
 const KernelTable* For(cpu::Level level);
 
 // The level fills, one per file of levels/: each sets the slots its level
-// has a form for and leaves the others as the level below set them.
+// has a form for and leaves the others as the level below set them. A fill
+// runs only on a processor that has its level.
 void FillScalar(KernelTable& t);
 void FillSse2(KernelTable& t);
 void FillSsse3(KernelTable& t);
