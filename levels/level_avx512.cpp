@@ -16,32 +16,37 @@ namespace vc15::kernels {
 namespace {
 using namespace simd;
 
-// Sprite runs: up to 16 pixels in one masked register, up to 32 in a whole
-// one and a masked one, longer ones in the baseline's pieces. Measured on the
-// scene's runs (about 21 pixels): 256-bit registers, at most two per run,
-// beat 512-bit ones, whose masked stores cost more than the branch they save.
+// Up to twice O's lanes in one masked register, or a whole one and a masked
+// one; false (nothing moved) for longer runs.
+template <class O>
+VC15_ALWAYS_INLINE bool CopyUpToTwoRegisters(uint16_t* dst, const uint16_t* src, size_t count) {
+    if (count <= O::kLanes) {
+        const auto n = static_cast<uint32_t>(count);
+        O::StoreN16(dst, O::LoadN16(src, n), n);
+        return true;
+    }
+    if (count <= 2 * O::kLanes) {
+        const auto n = static_cast<uint32_t>(count - O::kLanes);
+        const typename O::V head = O::Load(src), tail = O::LoadN16(src + O::kLanes, n);
+        O::Store(dst, head);
+        O::StoreN16(dst + O::kLanes, tail, n);
+        return true;
+    }
+    return false;
+}
+
+// Sprite runs: up to 32 pixels in 256-bit registers, longer ones in the
+// baseline's pieces. Measured on the scene's runs (about 21 pixels): 256-bit
+// registers, at most two per run, beat 512-bit ones, whose masked stores cost
+// more than the branch they save.
 struct MaskedRunCopy {
-    using O = Avx512V256;
     static void Copy(uint16_t* dst, const uint16_t* src, size_t count) {
-        if (count <= O::kLanes) {
-            const auto n = static_cast<uint32_t>(count);
-            O::StoreN16(dst, O::LoadN16(src, n), n);
-            return;
-        }
-        if (count <= 2 * O::kLanes) {
-            const auto n = static_cast<uint32_t>(count - O::kLanes);
-            const O::V head = O::Load(src), tail = O::LoadN16(src + O::kLanes, n);
-            O::Store(dst, head);
-            O::StoreN16(dst + O::kLanes, tail, n);
-            return;
-        }
-        CopyPixels(dst, src, count);
+        if (!CopyUpToTwoRegisters<Avx512V256>(dst, src, count)) CopyPixels(dst, src, count);
     }
 };
 
-// Raw rows, whole rows being long enough for 512-bit registers: up to 32
-// pixels in one masked register, up to 64 in a whole one and a masked one, up
-// to kStringCopyFrom in whole registers with the last one overlapping, beyond
+// Raw rows, whole rows being long enough for 512-bit registers: up to 64
+// pixels in one or two of them, up to kStringCopyFrom in whole registers with the last one overlapping, beyond
 // that the processor's string copy.
 struct MaskedRowCopy {
     using O = Avx512V512;
@@ -57,18 +62,7 @@ struct MaskedRowCopy {
 #endif
     }
     static void Copy(uint16_t* dst, const uint16_t* src, size_t count) {
-        if (count <= O::kLanes) {
-            const auto n = static_cast<uint32_t>(count);
-            O::StoreN16(dst, O::LoadN16(src, n), n);
-            return;
-        }
-        if (count <= 2 * O::kLanes) {
-            const auto n = static_cast<uint32_t>(count - O::kLanes);
-            const O::V head = O::Load(src), tail = O::LoadN16(src + O::kLanes, n);
-            O::Store(dst, head);
-            O::StoreN16(dst + O::kLanes, tail, n);
-            return;
-        }
+        if (CopyUpToTwoRegisters<O>(dst, src, count)) return;
         if (count >= kStringCopyFrom) {
             StringCopy(dst, src, count * sizeof(uint16_t));
             return;

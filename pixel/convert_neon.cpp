@@ -46,26 +46,28 @@ inline void Pack3(uint16_t* dst, uint8x16_t top, uint8x16_t mid, uint8x16_t low)
     vst1q_u8(reinterpret_cast<uint8_t*>(dst + 8), vreinterpretq_u8_u16(b));
 }
 
+// Sixteen 3-byte pixels a step, their bytes 0, 1, 2 packed by Pack3 at the
+// given shifts; Scalar does the rest.
+template <int kTop, int kMid, int kLow, void (*Scalar)(uint16_t*, const uint8_t*, int32_t)>
+void From888(uint16_t* dst, const uint8_t* src, int32_t count) {
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const uint8x16x3_t p = vld3q_u8(src + 3 * static_cast<intptr_t>(i));
+        Pack3<kTop, kMid, kLow>(dst + i, p.val[0], p.val[1], p.val[2]);
+    }
+    Scalar(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
+}
+
 }  // namespace
 
 // Bytes 0, 1, 2 give the top 5, 6 and 5 bits of red, green and blue.
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count) {
-    int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const uint8x16x3_t p = vld3q_u8(src + 3 * static_cast<intptr_t>(i));
-        Pack3<8, 5, 11>(dst + i, p.val[0], p.val[1], p.val[2]);
-    }
-    scalar::Rgb888ToRgb565(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
+    From888<8, 5, 11, scalar::Rgb888ToRgb565>(dst, src, count);
 }
 
 // Bit 15 clear: red shifted by 7 only.
 void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count) {
-    int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const uint8x16x3_t p = vld3q_u8(src + 3 * static_cast<intptr_t>(i));
-        Pack3<7, 6, 11>(dst + i, p.val[0], p.val[1], p.val[2]);
-    }
-    scalar::Rgb888ToRgb555(dst + i, src + 3 * static_cast<intptr_t>(i), count - i);
+    From888<7, 6, 11, scalar::Rgb888ToRgb555>(dst, src, count);
 }
 
 // The low five bits of each colour byte; any alpha sets bit 15.
