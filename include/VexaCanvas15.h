@@ -252,12 +252,35 @@ public:
 };
 
 /* Span-list image: `spanCount` packed records in `spans`. `spans` is owned by
- * the image and released with delete[] by Clear(): allocate it with new[]. */
+ * the image and released with delete[] by Clear(): allocate it with new[].
+ * Not copyable (a copy is a compile error): the record does not know how long
+ * its span data is (a sprite has 2 bytes an element, its depth image 1, and
+ * both are IMAGE_SPANLIST), so a copy could only share `spans`, and both
+ * copies would free it. Moving hands the data over (std::vector of images
+ * works) and leaves the source empty. */
 class CSpanImage : public CImage {
 public:
     CSpanImage() : spanCount(0), reserved(0), spans(nullptr) {
         kind = IMAGE_SPANLIST;
         attr = 1;
+    }
+    CSpanImage(const CSpanImage&) = delete;
+    CSpanImage& operator=(const CSpanImage&) = delete;
+    CSpanImage(CSpanImage&& other) noexcept
+        : CImage(other), spanCount(other.spanCount), reserved(other.reserved), spans(other.spans) {
+        other.spans = nullptr;
+        other.Clear();
+    }
+    CSpanImage& operator=(CSpanImage&& other) noexcept {
+        if (this == &other) return *this;
+        Clear();
+        CImage::operator=(other);
+        spanCount = other.spanCount;
+        reserved = other.reserved;
+        spans = other.spans;
+        other.spans = nullptr;
+        other.Clear();
+        return *this;
     }
     VC15_VIRTUAL_DESTRUCTOR(CSpanImage) { Clear(); }
 
@@ -287,10 +310,14 @@ public:
 };
 
 /* One span described by reference. `pixels` is owned by the node (released
- * with free()) unless set to null before the node is destroyed. */
+ * with free()) unless set to null before the node is destroyed. Not copyable
+ * (a compile error): a copy would share `pixels` and free it twice, and a
+ * node's links belong to its list. */
 class CSpanNode : public CListNode {
 public:
     CSpanNode() : x(0), y(0), count(0), pixels(nullptr) {}
+    CSpanNode(const CSpanNode&) = delete;
+    CSpanNode& operator=(const CSpanNode&) = delete;
     VC15_VIRTUAL_DESTRUCTOR(CSpanNode) {
         if (pixels) ::free(pixels);
     }
@@ -625,11 +652,13 @@ VC15_API void VC15_CALL imgFreeBMP(ImgData* record);
  * at least `bytes` bytes aligned for any type, or null when memory cannot be
  * had (the calling function then gives its failure result); `release` frees
  * a block `alloc` made (never called with null). Both null: back to
- * malloc/free. 0, or -1 (nothing changed) when only one is null. Objects
- * (the canvas, list nodes) still come from the C++ runtime's operator new.
- * A block is freed by the allocator that made it: install one at start-up,
- * before any canvas exists or BMP block is held, and not while another
- * thread uses the library. Ours, beyond the original's list. */
+ * malloc/free. 0, or -1 (nothing changed) when only one is null, or when
+ * the pair would change while any block of the current one is alive (a
+ * canvas with pixels, a BMP block not yet freed): a block must go back to the
+ * allocator that made it. Installing the pair already in place is accepted.
+ * Objects (the canvas, list nodes) still come from the C++ runtime's
+ * operator new. Install it at start-up, and not while another thread uses
+ * the library. Ours, beyond the original's list. */
 VC15_API int32_t VC15_CALL vcSetAllocator(void* (*alloc)(size_t bytes), void (*release)(void* block));
 
 /* Sprite validation, for hosts that load span data from files or other

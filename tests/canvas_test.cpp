@@ -275,7 +275,7 @@ TEST(CanvasMisuse, CopyToSurfaceCopiesWhatBothHave) {
     } cases[] = {
         {64, 32, 32, 16, 0, 32, 32},        // smaller than the canvas
         {1000, 250, 500, 16, 0, 320, 240},  // wider and higher: the rest untouched
-        {64, 32, 100, 16, 0, 32, 32},       // a width beyond the pitch: the pitch holds
+        {64, 32, 100, 16, -1, 0, 0},        // a pitch that cannot hold a row: nothing (traps_test)
         {640, 4, 320, 16, 0, 320, 4},       // fewer rows
         {1000, 4, 100, 16, 0, 100, 4},      // a width below the pitch and the canvas's: the width holds
         {0, 0, 0, 16, -1, 0, 0},            // no memory

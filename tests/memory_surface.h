@@ -1,7 +1,8 @@
 // A host-side IDirectDrawSurface7 whose Lock hands out plain memory and
 // describes it as DirectDraw does (width, height, pitch, pixel format): the
 // smallest surface a host can give CopyToSurface, on every platform. Only
-// Lock and Unlock do anything; every other operation is refused.
+// Lock and Unlock do anything; every other operation is refused (off Windows
+// by the library's ready base, as a host would write it).
 #pragma once
 
 #include <cstdint>
@@ -15,51 +16,9 @@
 
 namespace vc15test {
 
-class MemorySurface : public IDirectDrawSurface7 {
-public:
-    // `widthBytes` is the pitch; the reported width is pitch / 2 pixels
-    // unless given.
-    MemorySurface(int32_t widthBytes, int32_t rows, uint8_t fill = 0, int32_t widthPixels = -1, DWORD bits = 16)
-        : memory(static_cast<size_t>(widthBytes) * static_cast<size_t>(rows), fill),
-          pitch(widthBytes),
-          width(static_cast<DWORD>(widthPixels < 0 ? widthBytes / 2 : widthPixels)),
-          height(static_cast<DWORD>(rows)) {
-        format.dwSize = sizeof format;
-        format.dwFlags = DDPF_RGB;
-        format.dwRGBBitCount = bits;
-    }
-
-    std::vector<uint8_t> memory;
-    LONG pitch;
-    DWORD width;
-    DWORD height;
-    DDPIXELFORMAT format{};
-    HRESULT lockResult = 0;
-    HRESULT unlockResult = 0;
-    int locks = 0;
-    int unlocks = 0;
-    DWORD lastSize = 0;
-    DWORD lastFlags = 0;
-
-    HRESULT STDMETHODCALLTYPE Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) override {
-        ++locks;
-        lastSize = desc->dwSize;
-        lastFlags = flags;
-        if (lockResult) return lockResult;
-        if (rect) return DDERR_INVALIDPARAMS;
-        desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;
-        desc->dwWidth = width;
-        desc->dwHeight = height;
-        desc->lpSurface = memory.data();
-        desc->lPitch = pitch;
-        desc->ddpfPixelFormat = format;
-        return 0;
-    }
-    HRESULT STDMETHODCALLTYPE Unlock(RECT*) override {
-        ++unlocks;
-        return unlockResult;
-    }
-
+#if defined(_WIN32)
+// <ddraw.h> has no ready base: the refused operations spelt out.
+struct SurfaceBase : IDirectDrawSurface7 {
 #define VC15_REFUSED(name, ...) \
     HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
@@ -110,6 +69,56 @@ public:
     VC15_REFUSED(SetLOD, DWORD)
     VC15_REFUSED(GetLOD, DWORD*)
 #undef VC15_REFUSED
+};
+#else
+using SurfaceBase = CDirectDrawSurfaceBase;
+#endif
+
+class MemorySurface : public SurfaceBase {
+public:
+    // `widthBytes` is the pitch; the reported width is pitch / 2 pixels
+    // unless given.
+    MemorySurface(int32_t widthBytes, int32_t rows, uint8_t fill = 0, int32_t widthPixels = -1, DWORD bits = 16)
+        : memory(static_cast<size_t>(widthBytes) * static_cast<size_t>(rows), fill),
+          pitch(widthBytes),
+          width(static_cast<DWORD>(widthPixels < 0 ? widthBytes / 2 : widthPixels)),
+          height(static_cast<DWORD>(rows)) {
+        format.dwSize = sizeof format;
+        format.dwFlags = DDPF_RGB;
+        format.dwRGBBitCount = bits;
+    }
+
+    std::vector<uint8_t> memory;
+    LONG pitch;
+    DWORD width;
+    DWORD height;
+    DDPIXELFORMAT format{};
+    HRESULT lockResult = 0;
+    HRESULT unlockResult = 0;
+    int locks = 0;
+    int unlocks = 0;
+    DWORD lastSize = 0;
+    DWORD lastFlags = 0;
+
+    HRESULT STDMETHODCALLTYPE Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) override {
+        ++locks;
+        lastSize = desc->dwSize;
+        lastFlags = flags;
+        if (lockResult) return lockResult;
+        if (rect) return DDERR_INVALIDPARAMS;
+        desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;
+        desc->dwWidth = width;
+        desc->dwHeight = height;
+        desc->lpSurface = memory.data();
+        desc->lPitch = pitch;
+        desc->ddpfPixelFormat = format;
+        return 0;
+    }
+    HRESULT STDMETHODCALLTYPE Unlock(RECT*) override {
+        ++unlocks;
+        return unlockResult;
+    }
+
 };
 
 }  // namespace vc15test
