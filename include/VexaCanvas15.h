@@ -66,9 +66,10 @@
 #include <ddraw.h>
 /* Direct3D needs DirectDraw's. */
 #include <d3d.h>
-#else
-#include "VexaCanvas15_ddraw.h"
 #endif
+/* DirectDraw's declarations where the platform has none; everywhere, the
+ * ready base for a host's own surface object. */
+#include "VexaCanvas15_ddraw.h"
 
 /* ---- Version ------------------------------------------------------------ */
 #define VC15_VERSION_MAJOR 1

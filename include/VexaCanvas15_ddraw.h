@@ -1,8 +1,9 @@
 /*
  * VexaCanvas15 -- DirectDraw 7 / Direct3D 7 declarations for platforms that
- * have no <ddraw.h> (Linux and other non-Windows systems).
+ * have no <ddraw.h> (Linux and other non-Windows systems), and on every
+ * platform CDirectDrawSurfaceBase, a ready base for a host's own surface.
  *
- * Windows hosts never see this file: there the public header includes the
+ * On Windows this file only adds that base: the public header includes the
  * platform's own <ddraw.h> and <d3d.h>. Elsewhere the library carries a small
  * software stand-in for DirectDraw, and this file declares the types it and
  * the host share. Record layouts and interface slot orders are DirectDraw's
@@ -19,8 +20,13 @@
 #define VEXACANVAS15_DDRAW_H
 
 #if defined(_WIN32)
-#error "VexaCanvas15_ddraw.h is for platforms without DirectDraw; include <ddraw.h> on Windows"
-#endif
+/* Windows: the platform's own declarations; this file adds only the ready
+ * base surface at its end. */
+#include <windows.h>
+/* DirectDraw needs the Windows types first. */
+#include <ddraw.h>
+#define VC15_COM_CALL STDMETHODCALLTYPE
+#else
 
 #include <stdint.h>
 
@@ -627,10 +633,13 @@ struct IDirect3DDevice7 : IUnknown {
     virtual HRESULT VC15_COM_CALL GetRenderTarget(IDirectDrawSurface7** out) = 0; /* 9 */
 };
 
+#endif /* !_WIN32 */
+
 /* A ready base for a host's own surface object (an SDL texture, a window's
- * frame buffer, plain memory): every operation answers DDERR_UNSUPPORTED, so
- * a host overrides only what it supports, normally Lock, Unlock and
- * GetSurfaceDesc (CopyToSurface and vcPresent call Lock and Unlock only).
+ * frame buffer, plain memory), on every platform: every operation answers
+ * DDERR_UNSUPPORTED (the platform's "not implemented"), so a host overrides
+ * only what it supports, normally Lock, Unlock and GetSurfaceDesc
+ * (CopyToSurface and vcPresent call Lock and Unlock only).
  * QueryInterface stores null and answers E_NOINTERFACE, as COM asks of an
  * interface it does not give. AddRef and Release keep no count and answer
  * 1: the object's life is the host's, and the library never releases a

@@ -258,7 +258,7 @@ TEST(Present, LockUnlockAndArgumentFailures) {
     EXPECT_EQ(vcPresent(cv.c, nullptr), -1);
     EXPECT_EQ(vcPresent(bare, &s), -1);
     EXPECT_EQ(s.locks, 0);  // refused before locking
-    bare->Release();  // (pitches below a row: traps_test)
+    bare->Release();        // (pitches below a row: traps_test)
 }
 
 // ---- vcPresent on DirectDraw surfaces --------------------------------------

@@ -1,7 +1,7 @@
 // The traps a new host fell into, each now a compile error, a documented
 // refusal or correct: copying a sprite, swapping the allocator while its
-// blocks live, a surface of the host's own from the ready base, and surfaces
-// whose pitch cannot hold a row.
+// blocks live, surfaces whose pitch cannot hold a row (both presenting paths
+// agree), and a surface of the host's own from the ready base.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,21 +30,17 @@ struct Frame {
         c->FillRect(&black);
     }
     ~Frame() { c->Release(); }
-    std::vector<uint16_t> Pixels() {
-        uint16_t* px = nullptr;
-        c->GetBuffer(&px);
-        return {px, px + c->GetWidth() * c->GetHeight()};
-    }
 };
 
 // Sprites moved into a growing vector, and over a sprite that had spans of
-// its own, keep their data and draw as the one built in place; the sources
-// are left empty (the sanitizer build fails on a double free or a leak).
-TEST(Traps, SpritesMoveAndDrawAsBuilt) {
+// its own, keep their records byte for byte; the sources are left empty (the
+// sanitizer build fails on a double free or a leak).
+TEST(Traps, SpritesMoveWithTheirSpans) {
     const uint16_t K = 0x7C1F;
     const uint16_t art[3 * 4] = {K, 0x03E0, 0x03E0, K, 0x001F, 0x001F, 0x001F, 0x001F, K, 0x7C00, K, K};
-    CSpanImage built;
-    ASSERT_EQ(spnBuildFromPixels(&built, art, 4, 3, 4, K), 0);
+    CSpanImage built, target;
+    ASSERT_EQ(spnBuildFromPixels(&built, art, 4, 3, 4, K) | spnBuildFromPixels(&target, art + 4, 4, 1, 4, K), 0);
+    const std::vector<uint8_t> want(built.spans, built.spans + 3 * sizeof(SpanRecord) + 7 * 2);
     std::vector<CSpanImage> sprites;
     for (int i = 0; i < 9; ++i) {
         CSpanImage s;
@@ -52,16 +48,11 @@ TEST(Traps, SpritesMoveAndDrawAsBuilt) {
         sprites.push_back(std::move(s));
         EXPECT_TRUE(!s.spans && s.spanCount == 0 && s.width == 0 && s.height == 0 && s.kind == IMAGE_SPANLIST);
     }
-    CSpanImage target;
-    ASSERT_EQ(spnBuildFromPixels(&target, art + 4, 4, 1, 4, K), 0);
     target = std::move(sprites[8]);
-    Frame want(8, 8), moved(8, 8), assigned(8, 8);
-    ASSERT_EQ(want.c->Draw(2, 3, &built, nullptr), 0);
-    ASSERT_EQ(moved.c->Draw(2, 3, &sprites[0], nullptr), 0);
-    ASSERT_EQ(assigned.c->Draw(2, 3, &target, nullptr), 0);
-    EXPECT_EQ(moved.Pixels(), want.Pixels());
-    EXPECT_EQ(assigned.Pixels(), want.Pixels());
-    EXPECT_EQ(target.spanCount, 3u);
+    for (const CSpanImage* m : {&sprites[0], &target}) {
+        EXPECT_TRUE(m->spanCount == 3 && m->width == 4 && m->height == 3);
+        EXPECT_EQ(std::vector<uint8_t>(m->spans, m->spans + want.size()), want);
+    }
 }
 
 void* OtherAlloc(size_t bytes) { return std::malloc(bytes); }
@@ -95,49 +86,75 @@ TEST(Traps, AllocatorSwapWaitsForTheLastBlock) {
     EXPECT_EQ(vcSetAllocator(before.alloc, before.free), 0);
 }
 
-// Surfaces whose pitch is negative or smaller than their own row: both
-// presenting paths write nothing, unlock and refuse; exactly one row is
-// enough for both.
-TEST(Traps, PitchBelowARowIsRefusedByBothPaths) {
-    Frame f(8, 3);
-    const FillRectDesc white{{255, 255, 255}, 0, 0, 0, 8, 3};
-    f.c->FillRect(&white);
-    for (const LONG pitch : {-16, -1, 0, 15, 16})
+// CopyToSurface and vcPresent on the same 555 surfaces: the rows and columns
+// both have; nothing into one that is not 16 bits, gives no memory, or whose
+// pitch is negative or below its own row (its rows would overlap, or lie
+// before the memory). Unlocked on every path after a lock.
+TEST(Traps, BothPresentingPathsCopyWhatBothHave) {
+    Frame f(320, 240);
+    uint16_t* px = nullptr;
+    f.c->GetBuffer(&px);
+    for (int i = 0; i < 320 * 240; ++i) px[i] = static_cast<uint16_t>(i * 13 + 5);
+    vc15test::MemorySurface bare(64, 4, 0xEE);
+    Frame empty(0, 0);
+    EXPECT_EQ(empty.c->CopyToSurface(&bare) | vcPresent(empty.c, &bare), -1);  // no pixels: not even locked
+    EXPECT_EQ(bare.locks, 0);
+    struct Case {
+        int32_t pitch, rows, width;
+        DWORD bits;
+        int32_t result, copiedCols, copiedRows;
+        LONG reportedPitch = 0;  // 0: the real one
+    } cases[] = {
+        {64, 32, 32, 16, 0, 32, 32},        // smaller than the canvas
+        {1000, 250, 500, 16, 0, 320, 240},  // wider and higher: the rest untouched
+        {640, 4, 320, 16, 0, 320, 4},       // fewer rows, a pitch of exactly one row
+        {1000, 4, 100, 16, 0, 100, 4},      // a width below the pitch and the canvas's: the width holds
+        {64, 32, 100, 16, -1, 0, 0},        // a width beyond the pitch
+        {640, 4, 320, 16, -1, 0, 0, 639},   // one byte short of a row
+        {640, 4, 320, 16, -1, 0, 0, -640},  // rows going up from the pointer
+        {0, 0, 0, 16, -1, 0, 0},            // no memory
+        {128, 32, 32, 32, -1, 0, 0},        // 32-bit pixels
+        {64, 32, 32, 8, -1, 0, 0},          // 8-bit pixels
+        {64, 32, 32, 0, -1, 0, 0},          // no format reported
+    };
+    for (const Case& k : cases)
         for (int path = 0; path < 2; ++path) {
-            vc15test::MemorySurface s(16, 3, 0xEE);  // 8 pixels a row
+            vc15test::MemorySurface s(k.pitch, k.rows, 0xEE, k.width, k.bits);
             s.format.dwRBitMask = 0x7C00;
             s.format.dwGBitMask = 0x03E0;
             s.format.dwBBitMask = 0x001F;
-            s.pitch = pitch;
-            const bool fits = pitch >= 16;
-            EXPECT_EQ(path ? vcPresent(f.c, &s) : f.c->CopyToSurface(&s), fits ? 0 : -1) << pitch << " " << path;
-            EXPECT_EQ(s.unlocks, 1);
-            EXPECT_EQ(std::count(s.memory.begin(), s.memory.end(), 0xEE), fits ? 0 : 48) << pitch << " " << path;
+            if (k.reportedPitch) s.pitch = k.reportedPitch;
+            EXPECT_EQ(path ? vcPresent(f.c, &s) : f.c->CopyToSurface(&s), k.result) << k.pitch << " " << path;
+            EXPECT_TRUE(s.locks == 1 && s.unlocks == 1 && s.lastSize == sizeof(DDSURFACEDESC2));
+            EXPECT_EQ(s.lastFlags, DWORD{path ? DDLOCK_WAIT | DDLOCK_WRITEONLY : DDLOCK_WAIT});
+            for (int y = 0; y < k.rows; ++y)
+                for (int b = 0; b < k.pitch; ++b) {
+                    const bool copied = y < k.copiedRows && b < 2 * k.copiedCols;
+                    const uint8_t want = copied ? reinterpret_cast<const uint8_t*>(px + y * 320)[b] : 0xEE;
+                    ASSERT_EQ(s.memory[static_cast<size_t>(y) * k.pitch + b], want) << k.pitch << ": " << y << "," << b;
+                }
         }
+    vc15test::MemorySurface s(640, 4, 0xEE);
+    s.unlockResult = DDERR_GENERIC;
+    EXPECT_EQ(f.c->CopyToSurface(&s), -1);
+    s.lockResult = DDERR_SURFACEBUSY;
+    EXPECT_EQ(f.c->CopyToSurface(&s), -1);
+    EXPECT_EQ(s.unlocks, 1);  // nothing unlocked after a failed lock
 }
 
-#if !defined(_WIN32)
 // The ready base alone: every call the library makes on it is answered
-// "unsupported" and each path fails cleanly; a host surface that adds Lock
-// and Unlock (MemorySurface) presents, and its other slots still refuse.
+// "unsupported" and each path fails cleanly (a host surface that adds Lock and
+// Unlock to it, MemorySurface, presents above).
 TEST(Traps, ReadyBaseSurfaceAnswersUnsupported) {
     Frame f(4, 4);
     CDirectDrawSurfaceBase bare;
     void* out = &bare;
     EXPECT_EQ(bare.QueryInterface(IID_IDirectDrawSurface7, &out), E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(f.c->CopyToSurface(&bare), -1);
-    EXPECT_EQ(vcPresent(f.c, &bare), -1);
+    EXPECT_TRUE(!out && bare.Release() == 1u);
+    EXPECT_EQ(f.c->CopyToSurface(&bare) | vcPresent(f.c, &bare), -1);
     EXPECT_EQ(vdxColorMatch(&bare, 0x00FFFFFF), 0xFFFFFFFFu);
     EXPECT_EQ(vdxSetColorKey(&bare, 0), DDERR_UNSUPPORTED);
     EXPECT_FALSE(vdxFillColor(&bare, 1, 2, 3));
-    vc15test::MemorySurface host(8, 4);
-    EXPECT_EQ(f.c->CopyToSurface(&host), 0);
-    EXPECT_FALSE(vdxFillColor(&host, 1, 2, 3));
-    DDSURFACEDESC2 desc{};
-    EXPECT_EQ(host.GetSurfaceDesc(&desc), DDERR_UNSUPPORTED);
-    EXPECT_EQ(host.Release(), 1u);
 }
-#endif
 
 }  // namespace
