@@ -413,7 +413,7 @@ BENCHMARK(BM_CopyToBuffer)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2, 3, 4}})->ArgNam
 // A memory surface that reports 565 on Lock, as a 16-bit screen's do.
 struct Surface565 : vc15test::MemorySurface {
     Surface565() : MemorySurface(kCanvasW * 2, kCanvasH) {}
-    HRESULT STDMETHODCALLTYPE Lock(RECT* r, DDSURFACEDESC2* d, DWORD f, HANDLE e) override {
+    HRESULT VC15_COM_CALL Lock(RECT* r, DDSURFACEDESC2* d, DWORD f, HANDLE e) override {
         const HRESULT res = MemorySurface::Lock(r, d, f, e);
         d->dwWidth = kCanvasW;
         d->dwHeight = kCanvasH;

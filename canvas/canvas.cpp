@@ -172,15 +172,16 @@ int32_t CCanvas::CopyToSurface(IDirectDrawSurface7* surface) {
     desc.dwSize = sizeof desc;  // the platform's own size (124 on 32-bit, 136 on 64-bit)
     if (surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != 0) return -1;
     // Only what both have: the rows and columns of the canvas that the locked
-    // surface has too, by the descriptor's width, height and pitch. A surface
-    // whose pixels are not 16 bits wide (or that reports no format, size or
-    // memory) gets nothing.
+    // surface has too, by the descriptor's width and height. A surface whose
+    // pixels are not 16 bits wide, that reports no memory, or whose pitch is
+    // negative or cannot hold its own row gets nothing: its rows would
+    // overlap, or lie before the pointer, so its description cannot be
+    // trusted (vcPresent follows the same rule).
     const bool sixteenBits = desc.ddpfPixelFormat.dwRGBBitCount == 16;
     const int64_t pitch = desc.lPitch;
-    const int64_t pitchPixels = (pitch < 0 ? -pitch : pitch) / 2;
-    const int64_t cols = std::min<int64_t>({width, int64_t{desc.dwWidth}, pitchPixels});
+    const int64_t cols = std::min<int64_t>(width, int64_t{desc.dwWidth});
     const int64_t rows = std::min<int64_t>(height, int64_t{desc.dwHeight});
-    const bool copied = sixteenBits && desc.lpSurface;
+    const bool copied = sixteenBits && desc.lpSurface && pitch >= 2 * int64_t{desc.dwWidth};
     if (copied && cols > 0) {
         auto* dstRow = static_cast<uint8_t*>(desc.lpSurface);
         const uint16_t* srcRow = pixels;

@@ -10,15 +10,13 @@ install(TARGETS VexaCanvas15 EXPORT VexaCanvas15Targets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/include/VexaCanvas15.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-if(WIN32)
-  if(VC15_MSVC_IMPLIB)
-    # Import library for hosts built with MSVC.
-    install(FILES ${VC15_MSVC_IMPLIB} DESTINATION ${CMAKE_INSTALL_LIBDIR})
-  endif()
-else()
-  # DirectDraw declarations for platforms without <ddraw.h>.
-  install(FILES ${PROJECT_SOURCE_DIR}/include/VexaCanvas15_ddraw.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# With it, DirectDraw's declarations for platforms without <ddraw.h> and,
+# everywhere, the ready base for a host's own surface.
+install(FILES ${PROJECT_SOURCE_DIR}/include/VexaCanvas15.h ${PROJECT_SOURCE_DIR}/include/VexaCanvas15_ddraw.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(WIN32 AND VC15_MSVC_IMPLIB)
+  # Import library for hosts built with MSVC.
+  install(FILES ${VC15_MSVC_IMPLIB} DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endif()
 
 # The host's documentation travels with the library.

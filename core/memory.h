@@ -25,14 +25,25 @@ struct BlockAllocator {
 const BlockAllocator& Current();
 }  // namespace memory_detail
 
-inline void* MemAlloc(size_t bytes) { return memory_detail::Current().alloc(bytes); }
+// Blocks made and not yet freed, whatever allocator made them: while any is
+// alive the pair cannot change (a block must go back to the one that made it).
+void CountBlock(void* block);
+void UncountBlock();
+
+inline void* MemAlloc(size_t bytes) {
+    void* block = memory_detail::Current().alloc(bytes);
+    CountBlock(block);
+    return block;
+}
 
 // Zeroed memory from the same allocator (with malloc/free, calloc: large
 // blocks come back as fresh zero pages that cost nothing until touched).
 void* MemAllocZeroed(size_t bytes);
 
 inline void MemFree(void* block) {
-    if (block) memory_detail::Current().free(block);
+    if (!block) return;
+    memory_detail::Current().free(block);
+    UncountBlock();
 }
 
 template <class T, class... Args>

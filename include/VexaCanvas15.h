@@ -39,7 +39,12 @@
  *   - SetClipRect keeps the part of the rectangle inside the canvas; FillRect
  *     fills the part of its rectangle inside the canvas; CopyToSurface copies
  *     what both the canvas and the locked surface have, into 16-bit surfaces
- *     only. A rectangle within the canvas is used exactly as given.
+ *     only, and (like vcPresent) nothing into a surface whose pitch is
+ *     negative or smaller than its own row. A rectangle within the canvas is
+ *     used exactly as given.
+ *   - A raw image with null pixels draws nothing and gives 0. A depth sample
+ *     plus bias above 255 is not drawn (no 8-bit wrap). The plane-clearing
+ *     Draw (null image) takes any effect code, 0 included.
  *   - EFFECT_SOFT_EDGE: a record of count 0 on the unclipped path draws
  *     nothing.
  *   - EFFECT_DEPTH_ALPHA: levels above 256 are clamped to 256, as the alpha
@@ -61,9 +66,10 @@
 #include <ddraw.h>
 /* Direct3D needs DirectDraw's. */
 #include <d3d.h>
-#else
-#include "VexaCanvas15_ddraw.h"
 #endif
+/* DirectDraw's declarations where the platform has none; everywhere, the
+ * ready base for a host's own surface object. */
+#include "VexaCanvas15_ddraw.h"
 
 /* ---- Version ------------------------------------------------------------ */
 #define VC15_VERSION_MAJOR 1
@@ -137,6 +143,8 @@
  *   rectangle, each span's first and last pixel are averaged with the canvas.
  * EFFECT_DEPTH: needs params with a depth image and a canvas depth plane; a
  *   pixel is drawn where sample + bias <= the plane's value (see DEPTH_*).
+ *   The sum does not wrap at 8 bits: above 255 it is farther than any plane
+ *   value, so that pixel is neither drawn nor written to the plane.
  * EFFECT_DEPTH_ALPHA: the depth test, then the per-pixel EFFECT_ALPHA blend
  *   (no key). */
 #define EFFECT_ALPHA 8u
@@ -146,8 +154,9 @@
 
 /* DepthParams.flags. DEPTH_WRITE: before the depth effects draw, lower the
  * plane to sample + bias under the sprite. DEPTH_CLEAR (with DEPTH_WRITE, or
- * with a null image: a clear alone): first fill the whole plane with 255, or
- * with flags & 0xFF when DEPTH_CLEAR_VALUE is set too. */
+ * with a null image: a clear alone, whatever the effect's code, 0 included):
+ * first fill the whole plane with 255, or with flags & 0xFF when
+ * DEPTH_CLEAR_VALUE is set too. */
 #define DEPTH_WRITE 0x1u
 #define DEPTH_CLEAR 0x10000u
 #define DEPTH_CLEAR_VALUE 0x20000u
@@ -252,12 +261,35 @@ public:
 };
 
 /* Span-list image: `spanCount` packed records in `spans`. `spans` is owned by
- * the image and released with delete[] by Clear(): allocate it with new[]. */
+ * the image and released with delete[] by Clear(): allocate it with new[].
+ * Not copyable (a copy is a compile error): the record does not know how long
+ * its span data is (a sprite has 2 bytes an element, its depth image 1, and
+ * both are IMAGE_SPANLIST), so a copy could only share `spans`, and both
+ * copies would free it. Moving hands the data over (std::vector of images
+ * works) and leaves the source empty. */
 class CSpanImage : public CImage {
 public:
     CSpanImage() : spanCount(0), reserved(0), spans(nullptr) {
         kind = IMAGE_SPANLIST;
         attr = 1;
+    }
+    CSpanImage(const CSpanImage&) = delete;
+    CSpanImage& operator=(const CSpanImage&) = delete;
+    CSpanImage(CSpanImage&& other) noexcept
+        : CImage(other), spanCount(other.spanCount), reserved(other.reserved), spans(other.spans) {
+        other.spans = nullptr;
+        other.Clear();
+    }
+    CSpanImage& operator=(CSpanImage&& other) noexcept {
+        if (this == &other) return *this;
+        Clear();
+        CImage::operator=(other);
+        spanCount = other.spanCount;
+        reserved = other.reserved;
+        spans = other.spans;
+        other.spans = nullptr;
+        other.Clear();
+        return *this;
     }
     VC15_VIRTUAL_DESTRUCTOR(CSpanImage) { Clear(); }
 
@@ -287,10 +319,14 @@ public:
 };
 
 /* One span described by reference. `pixels` is owned by the node (released
- * with free()) unless set to null before the node is destroyed. */
+ * with free()) unless set to null before the node is destroyed. Not copyable
+ * (a compile error): a copy would share `pixels` and free it twice, and a
+ * node's links belong to its list. */
 class CSpanNode : public CListNode {
 public:
     CSpanNode() : x(0), y(0), count(0), pixels(nullptr) {}
+    CSpanNode(const CSpanNode&) = delete;
+    CSpanNode& operator=(const CSpanNode&) = delete;
     VC15_VIRTUAL_DESTRUCTOR(CSpanNode) {
         if (pixels) ::free(pixels);
     }
@@ -389,12 +425,14 @@ public:
  *   far outside: only what lies inside the clip rectangle is written. effect
  *   null: a plain copy; otherwise EFFECT_* above (span-list images only).
  *   With a null image and an effect whose params hold DEPTH_CLEAR, it only
- *   clears the depth plane. -1 and nothing drawn for: no pixels; image and
+ *   clears the depth plane (the effect's code is not read). A raw image
+ *   whose pixels are null draws nothing and gives 0, like an empty one.
+ *   -1 and nothing drawn for: no pixels; image and
  *   effect both null; a kind not IMAGE_SPANLIST or IMAGE_RAW16; an effect on
  *   a raw image or an unknown code; a negative box; a depth effect without
  *   depth plane, params or depth image; a clear without DEPTH_CLEAR or
- *   plane; a raw image crossing the clip edge without memory for its
- *   temporaries. The records themselves are trusted: spanCount, the span
+ *   plane. (Raw images need no memory of their own: they never fail.) The
+ *   records themselves are trusted: spanCount, the span
  *   data and every record's place inside the box are read as given, and a
  *   sprite wholly inside the clip rectangle is drawn without testing its
  *   records. Check sprites from files or other untrusted sources once with
@@ -410,8 +448,10 @@ public:
  *   while DirectDraw's 16-bit display surfaces are often RGB565 (green mask
  *   0x07E0); convert such frames with RGB555_RGB565 yourself. -1 for: a null
  *   surface or a canvas without pixels (no Lock); a failed Lock (no Unlock);
- *   a surface whose pixels are not 16 bits wide or that gives no memory
- *   pointer (nothing written, unlocked); a failed Unlock (after the copy).
+ *   a surface whose pixels are not 16 bits wide, that gives no memory
+ *   pointer, or whose lPitch is negative or smaller than its own row
+ *   (dwWidth * 2 bytes), as vcPresent rules too (nothing written, unlocked);
+ *   a failed Unlock (after the copy).
  * GetWidth / GetHeight: the size (0 before Create or without pixels). */
 class VC15_API ICanvas : public IVUnknown {
 public:
@@ -625,11 +665,13 @@ VC15_API void VC15_CALL imgFreeBMP(ImgData* record);
  * at least `bytes` bytes aligned for any type, or null when memory cannot be
  * had (the calling function then gives its failure result); `release` frees
  * a block `alloc` made (never called with null). Both null: back to
- * malloc/free. 0, or -1 (nothing changed) when only one is null. Objects
- * (the canvas, list nodes) still come from the C++ runtime's operator new.
- * A block is freed by the allocator that made it: install one at start-up,
- * before any canvas exists or BMP block is held, and not while another
- * thread uses the library. Ours, beyond the original's list. */
+ * malloc/free. 0, or -1 (nothing changed) when only one is null, or when
+ * the pair would change while any block of the current one is alive (a
+ * canvas with pixels, a BMP block not yet freed): a block must go back to the
+ * allocator that made it. Installing the pair already in place is accepted.
+ * Objects (the canvas, list nodes) still come from the C++ runtime's
+ * operator new. Install it at start-up, and not while another thread uses
+ * the library. Ours, beyond the original's list. */
 VC15_API int32_t VC15_CALL vcSetAllocator(void* (*alloc)(size_t bytes), void (*release)(void* block));
 
 /* Sprite validation, for hosts that load span data from files or other
@@ -741,7 +783,8 @@ VC15_API int32_t VC15_CALL vcCopyToBuffer(ICanvas15* canvas, void* dst, int32_t 
  * 24-bit or 32-bit RGB with red mask 0xFF0000), only the rows and columns
  * both have, and unlocks it. 0; -1 for a null argument, a canvas without
  * pixels or a failed lock or unlock; -1 with the surface's memory untouched
- * for a format it cannot write (palettised, other masks). */
+ * for a format it cannot write (palettised, other masks) or an lPitch that is
+ * negative or smaller than the surface's own row, as CopyToSurface rules. */
 VC15_API int32_t VC15_CALL vcPresent(ICanvas15* canvas, IDirectDrawSurface7* surface);
 
 } /* extern "C" */

@@ -1,8 +1,9 @@
 /*
  * VexaCanvas15 -- DirectDraw 7 / Direct3D 7 declarations for platforms that
- * have no <ddraw.h> (Linux and other non-Windows systems).
+ * have no <ddraw.h> (Linux and other non-Windows systems), and on every
+ * platform CDirectDrawSurfaceBase, a ready base for a host's own surface.
  *
- * Windows hosts never see this file: there the public header includes the
+ * On Windows this file only adds that base: the public header includes the
  * platform's own <ddraw.h> and <d3d.h>. Elsewhere the library carries a small
  * software stand-in for DirectDraw, and this file declares the types it and
  * the host share. Record layouts and interface slot orders are DirectDraw's
@@ -19,8 +20,13 @@
 #define VEXACANVAS15_DDRAW_H
 
 #if defined(_WIN32)
-#error "VexaCanvas15_ddraw.h is for platforms without DirectDraw; include <ddraw.h> on Windows"
-#endif
+/* Windows: the platform's own declarations; this file adds only the ready
+ * base surface at its end. */
+#include <windows.h>
+/* DirectDraw needs the Windows types first. */
+#include <ddraw.h>
+#define VC15_COM_CALL STDMETHODCALLTYPE
+#else
 
 #include <stdint.h>
 
@@ -625,6 +631,75 @@ struct IDirect3DDevice7 : IUnknown {
     virtual HRESULT VC15_COM_CALL GetDirect3D(IDirect3D7** out) = 0;
     virtual HRESULT VC15_COM_CALL SetRenderTarget(IDirectDrawSurface7* surface, DWORD flags) = 0;
     virtual HRESULT VC15_COM_CALL GetRenderTarget(IDirectDrawSurface7** out) = 0; /* 9 */
+};
+
+#endif /* !_WIN32 */
+
+/* A ready base for a host's own surface object (an SDL texture, a window's
+ * frame buffer, plain memory), on every platform: every operation answers
+ * DDERR_UNSUPPORTED (the platform's "not implemented"), so a host overrides
+ * only what it supports, normally Lock, Unlock and GetSurfaceDesc
+ * (CopyToSurface and vcPresent call Lock and Unlock only).
+ * QueryInterface stores null and answers E_NOINTERFACE, as COM asks of an
+ * interface it does not give. AddRef and Release keep no count and answer
+ * 1: the object's life is the host's, and the library never releases a
+ * surface it was handed. */
+struct CDirectDrawSurfaceBase : IDirectDrawSurface7 {
+#define VC15_UNSUPPORTED(name, ...) \
+    HRESULT VC15_COM_CALL name(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
+    HRESULT VC15_COM_CALL QueryInterface(REFIID, void** out) override {
+        if (out) *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG VC15_COM_CALL AddRef() override { return 1; }
+    ULONG VC15_COM_CALL Release() override { return 1; }
+    VC15_UNSUPPORTED(AddAttachedSurface, IDirectDrawSurface7*)
+    VC15_UNSUPPORTED(AddOverlayDirtyRect, RECT*)
+    VC15_UNSUPPORTED(Blt, RECT*, IDirectDrawSurface7*, RECT*, DWORD, DDBLTFX*)
+    VC15_UNSUPPORTED(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    VC15_UNSUPPORTED(BltFast, DWORD, DWORD, IDirectDrawSurface7*, RECT*, DWORD)
+    VC15_UNSUPPORTED(DeleteAttachedSurface, DWORD, IDirectDrawSurface7*)
+    VC15_UNSUPPORTED(EnumAttachedSurfaces, void*, LPDDENUMSURFACESCALLBACK7)
+    VC15_UNSUPPORTED(EnumOverlayZOrders, DWORD, void*, LPDDENUMSURFACESCALLBACK7)
+    VC15_UNSUPPORTED(Flip, IDirectDrawSurface7*, DWORD)
+    VC15_UNSUPPORTED(GetAttachedSurface, DDSCAPS2*, IDirectDrawSurface7**)
+    VC15_UNSUPPORTED(GetBltStatus, DWORD)
+    VC15_UNSUPPORTED(GetCaps, DDSCAPS2*)
+    VC15_UNSUPPORTED(GetClipper, IDirectDrawClipper**)
+    VC15_UNSUPPORTED(GetColorKey, DWORD, DDCOLORKEY*)
+    VC15_UNSUPPORTED(GetDC, HDC*)
+    VC15_UNSUPPORTED(GetFlipStatus, DWORD)
+    VC15_UNSUPPORTED(GetOverlayPosition, LONG*, LONG*)
+    VC15_UNSUPPORTED(GetPalette, IDirectDrawPalette**)
+    VC15_UNSUPPORTED(GetPixelFormat, DDPIXELFORMAT*)
+    VC15_UNSUPPORTED(GetSurfaceDesc, DDSURFACEDESC2*)
+    VC15_UNSUPPORTED(Initialize, IDirectDraw*, DDSURFACEDESC2*)
+    VC15_UNSUPPORTED(IsLost)
+    VC15_UNSUPPORTED(Lock, RECT*, DDSURFACEDESC2*, DWORD, HANDLE)
+    VC15_UNSUPPORTED(ReleaseDC, HDC)
+    VC15_UNSUPPORTED(Restore)
+    VC15_UNSUPPORTED(SetClipper, IDirectDrawClipper*)
+    VC15_UNSUPPORTED(SetColorKey, DWORD, DDCOLORKEY*)
+    VC15_UNSUPPORTED(SetOverlayPosition, LONG, LONG)
+    VC15_UNSUPPORTED(SetPalette, IDirectDrawPalette*)
+    VC15_UNSUPPORTED(Unlock, RECT*)
+    VC15_UNSUPPORTED(UpdateOverlay, RECT*, IDirectDrawSurface7*, RECT*, DWORD, LPDDOVERLAYFX)
+    VC15_UNSUPPORTED(UpdateOverlayDisplay, DWORD)
+    VC15_UNSUPPORTED(UpdateOverlayZOrder, DWORD, IDirectDrawSurface7*)
+    VC15_UNSUPPORTED(GetDDInterface, void**)
+    VC15_UNSUPPORTED(PageLock, DWORD)
+    VC15_UNSUPPORTED(PageUnlock, DWORD)
+    VC15_UNSUPPORTED(SetSurfaceDesc, DDSURFACEDESC2*, DWORD)
+    VC15_UNSUPPORTED(SetPrivateData, REFIID, void*, DWORD, DWORD)
+    VC15_UNSUPPORTED(GetPrivateData, REFIID, void*, DWORD*)
+    VC15_UNSUPPORTED(FreePrivateData, REFIID)
+    VC15_UNSUPPORTED(GetUniquenessValue, DWORD*)
+    VC15_UNSUPPORTED(ChangeUniquenessValue)
+    VC15_UNSUPPORTED(SetPriority, DWORD)
+    VC15_UNSUPPORTED(GetPriority, DWORD*)
+    VC15_UNSUPPORTED(SetLOD, DWORD)
+    VC15_UNSUPPORTED(GetLOD, DWORD*)
+#undef VC15_UNSUPPORTED
 };
 
 #endif /* VEXACANVAS15_DDRAW_H */

@@ -110,7 +110,8 @@ VC15_API int32_t VC15_CALL vcPresent(ICanvas15* canvas, IDirectDrawSurface7* sur
     desc.dwSize = sizeof desc;
     if (surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr) != 0) return -1;
     // Only the rows and columns both have; nothing at all for a format we
-    // cannot write or a pitch too small for the surface's own width.
+    // cannot write or a pitch that is negative or too small for the surface's
+    // own row (CopyToSurface follows the same rule).
     const uint32_t format = FormatOf(desc.ddpfPixelFormat);
     const int32_t bytes = BytesPerPixel(format);
     const int32_t w = static_cast<int32_t>(std::min<int64_t>(f.width, desc.dwWidth));

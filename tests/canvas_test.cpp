@@ -15,7 +15,6 @@
 
 #include "VexaCanvas15.h"
 #include "guard_pages.h"
-#include "memory_surface.h"
 #include "test_hooks.h"
 
 namespace {
@@ -255,54 +254,6 @@ TEST(CanvasMisuse, FillRectIsClippedToTheCanvasOnly) {
                     ASSERT_EQ(g.px[y * 16 + x], In(area, x, y) ? k.want : 0x5555)
                         << k.x << "," << k.y << " " << x << "," << y;
         }
-}
-
-TEST(CanvasMisuse, CopyToSurfaceCopiesWhatBothHave) {
-    CanvasPtr c;
-    vc15test::MemorySurface bare(64, 4, 0xEE);
-    EXPECT_EQ(c->CopyToSurface(&bare), -1);  // no pixels: not even locked
-    EXPECT_EQ(bare.locks, 0);
-
-    CanvasDesc d{0, 320, 240};
-    ASSERT_EQ(c->Create(&d), 0);
-    uint16_t* px = nullptr;
-    c->GetBuffer(&px);
-    for (int i = 0; i < 320 * 240; ++i) px[i] = static_cast<uint16_t>(i * 13 + 5);
-    struct Case {
-        int32_t pitch, rows, width;
-        DWORD bits;
-        int32_t result, copiedCols, copiedRows;
-    } cases[] = {
-        {64, 32, 32, 16, 0, 32, 32},        // smaller than the canvas
-        {1000, 250, 500, 16, 0, 320, 240},  // wider and higher: the rest untouched
-        {64, 32, 100, 16, 0, 32, 32},       // a width beyond the pitch: the pitch holds
-        {640, 4, 320, 16, 0, 320, 4},       // fewer rows
-        {1000, 4, 100, 16, 0, 100, 4},      // a width below the pitch and the canvas's: the width holds
-        {0, 0, 0, 16, -1, 0, 0},            // no memory
-        {128, 32, 32, 32, -1, 0, 0},        // 32-bit pixels: nothing written
-        {64, 32, 32, 8, -1, 0, 0},          // 8-bit pixels
-        {64, 32, 32, 0, -1, 0, 0},          // no format reported
-    };
-    for (const Case& k : cases) {
-        vc15test::MemorySurface s(k.pitch, k.rows, 0xEE, k.width, k.bits);
-        EXPECT_EQ(c->CopyToSurface(&s), k.result) << k.pitch << " " << k.bits;
-        EXPECT_EQ(s.locks, 1);
-        EXPECT_EQ(s.unlocks, 1);  // unlocked on every path after a lock
-        EXPECT_EQ(s.lastSize, sizeof(DDSURFACEDESC2));
-        EXPECT_EQ(s.lastFlags, static_cast<DWORD>(DDLOCK_WAIT));
-        for (int y = 0; y < k.rows; ++y)
-            for (int b = 0; b < k.pitch; ++b) {
-                const bool copied = y < k.copiedRows && b < 2 * k.copiedCols;
-                const uint8_t want = copied ? reinterpret_cast<const uint8_t*>(px + y * 320)[b] : 0xEE;
-                ASSERT_EQ(s.memory[static_cast<size_t>(y) * k.pitch + b], want) << k.pitch << ": " << y << "," << b;
-            }
-    }
-    vc15test::MemorySurface s(640, 4, 0xEE);
-    s.unlockResult = DDERR_GENERIC;
-    EXPECT_EQ(c->CopyToSurface(&s), -1);
-    s.lockResult = DDERR_SURFACEBUSY;
-    EXPECT_EQ(c->CopyToSurface(&s), -1);
-    EXPECT_EQ(s.unlocks, 1);  // nothing unlocked after a failed lock
 }
 
 // A sprite, raw image or depth image whose box has a negative side.

@@ -1,7 +1,8 @@
 // A host-side IDirectDrawSurface7 whose Lock hands out plain memory and
 // describes it as DirectDraw does (width, height, pitch, pixel format): the
 // smallest surface a host can give CopyToSurface, on every platform. Only
-// Lock and Unlock do anything; every other operation is refused.
+// Lock and Unlock do anything; every other operation is refused by the
+// library's ready base, as a host would write it.
 #pragma once
 
 #include <cstdint>
@@ -9,13 +10,9 @@
 
 #include "VexaCanvas15.h"
 
-#ifndef STDMETHODCALLTYPE
-#define STDMETHODCALLTYPE /* the platform's COM calling convention (Windows: __stdcall) */
-#endif
-
 namespace vc15test {
 
-class MemorySurface : public IDirectDrawSurface7 {
+class MemorySurface : public CDirectDrawSurfaceBase {
 public:
     // `widthBytes` is the pitch; the reported width is pitch / 2 pixels
     // unless given.
@@ -41,7 +38,7 @@ public:
     DWORD lastSize = 0;
     DWORD lastFlags = 0;
 
-    HRESULT STDMETHODCALLTYPE Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) override {
+    HRESULT VC15_COM_CALL Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) override {
         ++locks;
         lastSize = desc->dwSize;
         lastFlags = flags;
@@ -55,61 +52,10 @@ public:
         desc->ddpfPixelFormat = format;
         return 0;
     }
-    HRESULT STDMETHODCALLTYPE Unlock(RECT*) override {
+    HRESULT VC15_COM_CALL Unlock(RECT*) override {
         ++unlocks;
         return unlockResult;
     }
-
-#define VC15_REFUSED(name, ...) \
-    HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    VC15_REFUSED(AddAttachedSurface, IDirectDrawSurface7*)
-    VC15_REFUSED(AddOverlayDirtyRect, RECT*)
-    VC15_REFUSED(Blt, RECT*, IDirectDrawSurface7*, RECT*, DWORD, DDBLTFX*)
-    VC15_REFUSED(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
-    VC15_REFUSED(BltFast, DWORD, DWORD, IDirectDrawSurface7*, RECT*, DWORD)
-    VC15_REFUSED(DeleteAttachedSurface, DWORD, IDirectDrawSurface7*)
-    VC15_REFUSED(EnumAttachedSurfaces, void*, LPDDENUMSURFACESCALLBACK7)
-    VC15_REFUSED(EnumOverlayZOrders, DWORD, void*, LPDDENUMSURFACESCALLBACK7)
-    VC15_REFUSED(Flip, IDirectDrawSurface7*, DWORD)
-    VC15_REFUSED(GetAttachedSurface, DDSCAPS2*, IDirectDrawSurface7**)
-    VC15_REFUSED(GetBltStatus, DWORD)
-    VC15_REFUSED(GetCaps, DDSCAPS2*)
-    VC15_REFUSED(GetClipper, IDirectDrawClipper**)
-    VC15_REFUSED(GetColorKey, DWORD, DDCOLORKEY*)
-    VC15_REFUSED(GetDC, HDC*)
-    VC15_REFUSED(GetFlipStatus, DWORD)
-    VC15_REFUSED(GetOverlayPosition, LONG*, LONG*)
-    VC15_REFUSED(GetPalette, IDirectDrawPalette**)
-    VC15_REFUSED(GetPixelFormat, DDPIXELFORMAT*)
-    VC15_REFUSED(GetSurfaceDesc, DDSURFACEDESC2*)
-    VC15_REFUSED(Initialize, IDirectDraw*, DDSURFACEDESC2*)
-    VC15_REFUSED(IsLost)
-    VC15_REFUSED(ReleaseDC, HDC)
-    VC15_REFUSED(Restore)
-    VC15_REFUSED(SetClipper, IDirectDrawClipper*)
-    VC15_REFUSED(SetColorKey, DWORD, DDCOLORKEY*)
-    VC15_REFUSED(SetOverlayPosition, LONG, LONG)
-    VC15_REFUSED(SetPalette, IDirectDrawPalette*)
-    VC15_REFUSED(UpdateOverlay, RECT*, IDirectDrawSurface7*, RECT*, DWORD, LPDDOVERLAYFX)
-    VC15_REFUSED(UpdateOverlayDisplay, DWORD)
-    VC15_REFUSED(UpdateOverlayZOrder, DWORD, IDirectDrawSurface7*)
-    VC15_REFUSED(GetDDInterface, void**)
-    VC15_REFUSED(PageLock, DWORD)
-    VC15_REFUSED(PageUnlock, DWORD)
-    VC15_REFUSED(SetSurfaceDesc, DDSURFACEDESC2*, DWORD)
-    VC15_REFUSED(SetPrivateData, REFIID, void*, DWORD, DWORD)
-    VC15_REFUSED(GetPrivateData, REFIID, void*, DWORD*)
-    VC15_REFUSED(FreePrivateData, REFIID)
-    VC15_REFUSED(GetUniquenessValue, DWORD*)
-    VC15_REFUSED(ChangeUniquenessValue)
-    VC15_REFUSED(SetPriority, DWORD)
-    VC15_REFUSED(GetPriority, DWORD*)
-    VC15_REFUSED(SetLOD, DWORD)
-    VC15_REFUSED(GetLOD, DWORD*)
-#undef VC15_REFUSED
 };
 
 }  // namespace vc15test

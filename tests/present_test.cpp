@@ -259,14 +259,7 @@ TEST(Present, LockUnlockAndArgumentFailures) {
     EXPECT_EQ(vcPresent(cv.c, nullptr), -1);
     EXPECT_EQ(vcPresent(bare, &s), -1);
     EXPECT_EQ(s.locks, 0);  // refused before locking
-    bare->Release();
-
-    // A descriptor whose pitch cannot hold its own width: nothing written.
-    FormattedSurface narrow(37, 5, ddtest::Xrgb8888());
-    narrow.pitch = 37 * 4 - 1;
-    EXPECT_EQ(vcPresent(cv.c, &narrow), -1);
-    EXPECT_EQ(narrow.unlocks, 1);
-    EXPECT_EQ(narrow.memory, std::vector<uint8_t>(narrow.memory.size(), kGuard));
+    bare->Release();        // (pitches below a row: traps_test)
 }
 
 // ---- vcPresent on DirectDraw surfaces --------------------------------------

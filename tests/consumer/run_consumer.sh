@@ -27,13 +27,16 @@ cmake -S "$tests/consumer" -B "$scratch/build" "${args[@]}" >/dev/null
 cmake --build "$scratch/build" >/dev/null
 
 if [ -z "$toolchain" ]; then
+    # Also built by hand as the guide says (pkg-config, and an rpath for a prefix the loader does not know).
+    g++ -std=c++20 "$tests/consumer/main.cpp" $(pkg-config --cflags --libs vexacanvas15) \
+        -Wl,-rpath,"$(pkg-config --variable=libdir vexacanvas15)" -o "$scratch/build/consumer_by_hand"
+    "$scratch/build/consumer_by_hand"
     "$scratch/build/consumer_cmake"
     "$scratch/build/consumer_pkgconfig"
     # Both found the installed copy, not the build tree.
-    for exe in consumer_cmake consumer_pkgconfig; do
-        deps=$(ldd "$scratch/build/$exe")
-        if ! grep -q "=> $(realpath "$prefix/lib")/libVexaCanvas15.so.1" <<<"$deps" &&
-            ! grep -q "=> $prefix/lib/libVexaCanvas15.so.1" <<<"$deps"; then
+    for exe in consumer_cmake consumer_pkgconfig consumer_by_hand; do
+        found=$(ldd "$scratch/build/$exe" | sed -nE 's/.*libVexaCanvas15\.so\.1 => (\S+) .*/\1/p')
+        if [ -z "$found" ] || [ "$(realpath "$found")" != "$(realpath "$prefix/lib/libVexaCanvas15.so.1")" ]; then
             echo "$exe does not use the installed library"
             exit 1
         fi
