@@ -94,6 +94,16 @@ void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count) {
     }
 }
 
+void Rgb555ToRgba8888(uint8_t* dst, const uint16_t* src, int32_t count) {
+    for (int32_t i = 0; i < count; ++i, dst += 4) {
+        const uint32_t s = Load16(src + i);
+        dst[0] = static_cast<uint8_t>(Widen5To8((s >> 10) & 0x1Fu));
+        dst[1] = static_cast<uint8_t>(Widen5To8((s >> 5) & 0x1Fu));
+        dst[2] = static_cast<uint8_t>(Widen5To8(s & 0x1Fu));
+        dst[3] = 0xFF;
+    }
+}
+
 }  // namespace vc15::scalar
 
 namespace vc15 {
@@ -101,22 +111,26 @@ namespace vc15 {
 namespace {
 
 constexpr ConvertTable kScalarTable = {
-    scalar::Rgb555ToRgb565,     scalar::Rgb565ToRgb555,     scalar::Rgb888ToRgb565,
-    scalar::Rgb888ToRgb555,     scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444,
-    scalar::Rgb555ToRgb565Wide, scalar::Rgb555ToXrgb8888,   scalar::Rgb555ToBgr888};
+    scalar::Rgb555ToRgb565,     scalar::Rgb565ToRgb555,     scalar::Rgb888ToRgb565,     scalar::Rgb888ToRgb555,
+    scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444, scalar::Rgb555ToRgb565Wide, scalar::Rgb555ToXrgb8888,
+    scalar::Rgb555ToBgr888,     scalar::Rgb555ToRgba8888};
 #if VC15_HAVE_X86_SIMD
 constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
                                      sse2::Rgb888ToRgb555,     sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444,
-                                     sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,   sse2::Rgb555ToBgr888};
+                                     sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,   sse2::Rgb555ToBgr888,
+                                     scalar::Rgb555ToRgba8888};
 constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,      ssse3::Rgb888ToRgb565,
                                       ssse3::Rgb888ToRgb555,    ssse3::Rgba8888ToArgb1555, ssse3::Rgba8888ToArgb4444,
-                                      sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,    ssse3::Rgb555ToBgr888};
+                                      sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,    ssse3::Rgb555ToBgr888,
+                                      scalar::Rgb555ToRgba8888};
 constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565,     avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
                                      avx2::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444,
-                                     avx2::Rgb555ToRgb565Wide, avx2::Rgb555ToXrgb8888,   avx2::Rgb555ToBgr888};
+                                     avx2::Rgb555ToRgb565Wide, avx2::Rgb555ToXrgb8888,   avx2::Rgb555ToBgr888,
+                                     scalar::Rgb555ToRgba8888};
 constexpr ConvertTable kAvx512Table = {avx512::Rgb555ToRgb565,     avx512::Rgb565ToRgb555,   avx512::Rgb888ToRgb565,
                                        avx512::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444,
-                                       avx512::Rgb555ToRgb565Wide, avx512::Rgb555ToXrgb8888, avx512::Rgb555ToBgr888};
+                                       avx512::Rgb555ToRgb565Wide, avx512::Rgb555ToXrgb8888, avx512::Rgb555ToBgr888,
+                                       scalar::Rgb555ToRgba8888};
 
 #endif
 

@@ -30,6 +30,8 @@ namespace vc15 {
 namespace scalar {
 VC15_DECLARE_CONVERTERS
 VC15_DECLARE_PRESENT_CONVERTERS
+// Bytes red, green, blue, 255 in memory: what a web canvas's ImageData holds.
+void Rgb555ToRgba8888(uint8_t* dst, const uint16_t* src, int32_t count);
 }  // namespace scalar
 
 // Every form reads source pixel i before it writes destination pixel i and
@@ -70,6 +72,7 @@ using Convert16Fn = void (*)(uint16_t* dst, const uint16_t* src, int32_t count);
 using Convert8Fn = void (*)(uint16_t* dst, const uint8_t* src, int32_t count);
 using Convert555To32Fn = void (*)(uint32_t* dst, const uint16_t* src, int32_t count);
 using Convert555To24Fn = void (*)(uint8_t* dst, const uint16_t* src, int32_t count);
+using Convert555ToBytesFn = void (*)(uint8_t* dst, const uint16_t* src, int32_t count);
 
 struct ConvertTable {
     Convert16Fn rgb555ToRgb565;
@@ -81,6 +84,7 @@ struct ConvertTable {
     Convert16Fn rgb555ToRgb565Wide;
     Convert555To32Fn rgb555ToXrgb8888;
     Convert555To24Fn rgb555ToBgr888;
+    Convert555ToBytesFn rgb555ToRgba8888;  // the scalar form at every level so far
 };
 
 // The forms of one level: each level has its own table; the
