@@ -20,7 +20,7 @@
 #include "blit/blend_row.h"
 #include "blit/depth_rows.h"
 #include "blit/row_copy.h"
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 #include "pixel/convert.h"
 #include "tests/memory_surface.h"
 #include "tests/test_hooks.h"
@@ -189,11 +189,11 @@ void BM_Convert(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
     const auto cl = static_cast<vc15::cpu::Level>(state.range(1));
     const Level level = static_cast<Level>(state.range(2));
-    if (!vc15::cpu::Supports(cl)) {
+    if (!vc15::kernels::Supports(cl)) {
         state.SkipWithError("level not supported");
         return;
     }
-    const vc15::ConvertTable& t = vc15::ConvertTableFor(cl);
+    const vc15::KernelTable& t = *vc15::kernels::For(cl);
     const size_t dstBytes = kDstBytes[level];
     const int32_t count = static_cast<int32_t>(dstBytes / 2);
     const int slots = level == kMem ? kMemSlots : 1;
@@ -255,7 +255,7 @@ void BM_BlendRow(benchmark::State& state) {
                           reinterpret_cast<const uint16_t*>(src.data + off), static_cast<uint32_t>(bytes), alpha);
         benchmark::ClobberMemory();
     }
-    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
+    vc15::cpu::ForceLevelForTesting(vc15::kernels::Detected());
     Report(state, bytes / 2.0, bytes, level, false);
     static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     state.SetLabel(std::string(kKl[state.range(0)]) + " " + kLevelName[level] + " level " + std::to_string(alpha));
@@ -283,7 +283,7 @@ void BM_BlendShortRuns(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
+    vc15::cpu::ForceLevelForTesting(vc15::kernels::Detected());
     Report(state, static_cast<double>(total), total * 2, kL2, false);
     static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     state.SetLabel(kKl[state.range(0)]);
@@ -303,7 +303,7 @@ void BM_DepthRows(benchmark::State& state) {
         state.SkipWithError("level not supported");
         return;
     }
-    const vc15::DepthRowForms forms = vc15::ActiveDepthRowForms();
+    const vc15::KernelTable& forms = vc15::Kernels();
     std::mt19937 rng(11);
     std::vector<uint32_t> lengths;
     uint64_t total = 0;
@@ -323,17 +323,17 @@ void BM_DepthRows(benchmark::State& state) {
         size_t at = 0;
         for (uint32_t l : lengths) {
             if (kind == 0)
-                forms.writeCopy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
+                forms.depthWriteCopy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
             else if (kind == 1)
-                forms.copy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
+                forms.depthCopy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
             else
-                forms.blend(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0,
+                forms.depthBlend(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0,
                             128);
             at += l;
         }
         benchmark::ClobberMemory();
     }
-    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
+    vc15::cpu::ForceLevelForTesting(vc15::kernels::Detected());
     Report(state, static_cast<double>(total), total * 2, kL2, false);
     static const char* const kKl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     static const char* const kKind[] = {"write_copy", "copy", "blend128"};
@@ -402,7 +402,7 @@ void BM_CopyToBuffer(benchmark::State& state) {
         vcCopyToBuffer(h.c, dst.data, pitch, kPresentFormats[which]);
         benchmark::ClobberMemory();
     }
-    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
+    vc15::cpu::ForceLevelForTesting(vc15::kernels::Detected());
     Report(state, static_cast<double>(kCanvasW) * kCanvasH, dst.size, kL2, false);
     static const char* const kCl[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     state.SetLabel(std::string(kPresentName[which]) + " " + kCl[state.range(1)]);

@@ -4,16 +4,14 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
 
 int main() {
-    const char* const names[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
-    const int level = static_cast<int>(vc15::cpu::Detected());
-    std::printf("detected level: %s\n", level >= 0 && level < 5 ? names[level] : "?");
+    std::printf("detected level: %s\n", vc15::cpu::Name(vc15::kernels::Detected()));
 #if defined(__x86_64__) || defined(__i386__)
     unsigned a, b, c, d;
     __cpuid_count(1, 0, a, b, c, d);

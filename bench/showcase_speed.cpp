@@ -8,24 +8,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "VexaCanvas15.h"
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 #include "examples/showcase/scene.h"
 #include "tests/test_hooks.h"
-
-namespace {
-
-std::string NameOf(vc15::cpu::Level l) {
-    static const char* const kNames[] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
-    const auto i = static_cast<size_t>(l);
-    return i < std::size(kNames) ? kNames[i] : "level" + std::to_string(i);
-}
-
-}  // namespace
 
 int main() {
     ICanvas15* canvas = CreateInstance();
@@ -34,8 +22,8 @@ int main() {
     if (!canvas || canvas->Create(&desc) != 0 || (canvas->GetBuffer(&pixels), !pixels)) return 1;
     showcase::Scene scene;
     using Clock = std::chrono::steady_clock;
-    for (int l = 0; vc15::cpu::Supports(static_cast<vc15::cpu::Level>(l)); ++l) {
-        const auto level = static_cast<vc15::cpu::Level>(l);
+    for (vc15::cpu::Level level : vc15::kernels::Levels()) {
+        if (!vc15::kernels::Supports(level)) continue;
         if (!vc15::cpu::ForceLevelForTesting(level)) return 1;
         std::vector<double> us;
         const auto start = Clock::now();
@@ -45,7 +33,7 @@ int main() {
             us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
         }
         std::nth_element(us.begin(), us.begin() + us.size() / 10, us.end());
-        std::printf("%s %.1f %08x\n", NameOf(level).c_str(), us[us.size() / 10],
+        std::printf("%s %.1f %08x\n", vc15::cpu::Name(level), us[us.size() / 10],
                     static_cast<unsigned>(showcase::FrameCrc(pixels)));
     }
     canvas->Release();

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "blit/blend_row_internal.h"
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 
 namespace vc15 {
 
@@ -31,31 +31,6 @@ inline uint16_t LaneChannel(uint16_t s, uint16_t d, uint16_t L) {
 
 constexpr uint16_t kKey = 0x0040;
 
-// The level's form: the best of this kernel at or below cpu::Active() (a
-// single relaxed load, so the test hook takes effect at once).
-cpu::Level CurrentLevel() {
-    const cpu::Level level = cpu::Active();
-    return level >= cpu::Level::Avx512 ? cpu::Level::Avx512
-           : level >= cpu::Level::Avx2 ? cpu::Level::Avx2
-           : level >= cpu::Level::Sse2 ? cpu::Level::Sse2
-                                       : cpu::Level::Scalar;
-}
-
-BlendGroupsFn GroupsFor(cpu::Level level) {
-    switch (level) {
-#if defined(VC15_HAVE_X86_SIMD)
-        case cpu::Level::Avx512:
-            return &BlendGroupsAvx512;
-        case cpu::Level::Avx2:
-            return &BlendGroupsAvx2;
-        case cpu::Level::Sse2:
-            return &BlendGroupsSse2;
-#endif
-        default:
-            return &BlendGroupsScalar;
-    }
-}
-
 // Groups of the run: the group loop continues while the remaining length,
 // read as a signed 32-bit value, exceeds 7. For every length below 2^31 this
 // is byteLength / 8.
@@ -81,18 +56,25 @@ void BlendGroupsScalar(uint16_t* dst, const uint16_t* src, size_t groups, uint32
 }
 
 namespace {
-
-// Tail by the per-pixel formula (last pixel first), then the groups.
-void BlendRunGeneric(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
-    const uint32_t tail = n & 3u;
-    for (uint32_t k = 1; k <= tail; ++k) {
+// The last n % 4 pixels by the per-pixel formula, from the last one toward
+// the start.
+void BlendTail(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+    for (uint32_t k = 1; k <= (n & 3u); ++k) {
         const uint32_t i = n - k;
         Store(dst + i, BlendPixelValue555(Load(src + i), Load(dst + i), L));
     }
-    if (n >= 4) GroupsFor(CurrentLevel())(dst, src, n / 4u, L);
+}
+}  // namespace
+
+VC15_KERNEL_ABI void BlendRunByGroups(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+    BlendTail(dst, src, n, L);
+    if (n >= 4) Kernels().blendGroups(dst, src, n / 4u, L);
 }
 
-}  // namespace
+VC15_KERNEL_ABI void BlendRunByGroupsPrepared(uint16_t* dst, const uint16_t* src, uint32_t n,
+                                              const BlendRunConsts& k) {
+    BlendRunByGroups(dst, src, n, k.L);
+}
 
 void PrepareBlendRun(BlendRunConsts& k, uint32_t L) {
     for (int i = 0; i < 32; ++i) {
@@ -106,52 +88,21 @@ void PrepareBlendRun(BlendRunConsts& k, uint32_t L) {
     k.L = L;
 }
 
-namespace {
-VC15_KERNEL_ABI void BlendRunGenericPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
-    BlendRunGeneric(dst, src, n, k.L);
-}
-}  // namespace
-
-BlendRunPreparedFn ActiveBlendRunPrepared() {
-    switch (CurrentLevel()) {
-#if defined(VC15_HAVE_X86_SIMD)
-        case cpu::Level::Avx512:
-            return &BlendRunAvx512Prepared;
-        case cpu::Level::Avx2:
-            return &BlendRunAvx2Prepared;
-#endif
-        default:
-            return &BlendRunGenericPrepared;
-    }
-}
-
 int32_t BlendRow555(uint16_t* dst, const uint16_t* src, uint32_t byteLength, uint32_t level) {
     uint32_t L = level & 0xffffu;
     if (L == 0) return 0;
     if (L > 256) L = 256;
     const uint32_t pixels = byteLength >> 1;
-    const cpu::Level at = CurrentLevel();
-#if defined(VC15_HAVE_X86_SIMD)
+    const KernelTable& k = Kernels();
+    const size_t groups = GroupCount(byteLength);
     // Runs whose groups and tail make up the whole run (all but lengths of
-    // 2^31 pixels and more) go through one AVX2 or AVX-512 routine without a
-    // pixel loop. At SSE2 the same routine measured slower on short runs than
-    // the tail pixels plus the group loop, so that level keeps the latter.
-    if (at >= cpu::Level::Avx2 && GroupCount(byteLength) * 4u + (pixels & 3u) == pixels) {
-        if (at == cpu::Level::Avx512)
-            BlendRunAvx512(dst, src, pixels, L);
-        else
-            BlendRunAvx2(dst, src, pixels, L);
+    // 2^31 pixels and more) go through the level's run form in one call.
+    if (groups * 4u + (pixels & 3u) == pixels) {
+        k.blendRun(dst, src, pixels, L);
         return 0;
     }
-#endif
-    // Tail first, from the last pixel toward the start.
-    const uint32_t tail = pixels & 3u;
-    for (uint32_t k = 1; k <= tail; ++k) {
-        const uint32_t i = pixels - k;
-        Store(dst + i, BlendPixelValue555(Load(src + i), Load(dst + i), L));
-    }
-    const size_t groups = GroupCount(byteLength);
-    if (groups) GroupsFor(at)(dst, src, groups, L);
+    BlendTail(dst, src, pixels, L);
+    if (groups) k.blendGroups(dst, src, groups, L);
     return 0;
 }
 

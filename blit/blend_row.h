@@ -1,7 +1,7 @@
 // Row blend kernel for RGB555 pixels: the tail of a run (its last 0..3
 // pixels) with the per-pixel formula, the rest in groups of four with the
-// lane formula and its key value 0x0040. The group form has a scalar, an SSE2
-// and an AVX2 version, picked by cpu::Active() (what the processor has).
+// lane formula and its key value 0x0040. Each level's forms are slots of the
+// kernel table.
 #pragma once
 
 #include <cstddef>

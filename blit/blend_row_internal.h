@@ -1,29 +1,18 @@
-// Internals of the row blend kernel: the group and run routines of each
-// instruction set. Which one runs follows cpu::Active(), so cpu's test hook
-// selects them.
+// Internals of the row blend kernel: the scalar group form, the run built
+// from a level's group form, and the constants a blit prepares once per draw.
+// Each level's forms are slots of the kernel table (core/kernel_table.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "blit/kernel_abi.h"
+#include "core/kernel_abi.h"
 
 namespace vc15 {
 
 // Blends `groups` groups of four pixels with the lane formula and the key
 // selection. L is the clamped level, 1..256.
-using BlendGroupsFn = void (*)(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
-
 void BlendGroupsScalar(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
-#if defined(VC15_HAVE_X86_SIMD)
-void BlendGroupsSse2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
-void BlendGroupsAvx2(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
-// A whole run of n pixels (groups, then the n % 4 tail pixels) with AVX2; L is
-// the clamped level, 1..256.
-void BlendRunAvx2(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
-void BlendGroupsAvx512(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L);
-void BlendRunAvx512(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
-#endif
 
 // The kernel's lane constants for one clamped level L (1..256), laid out for
 // vector loads, so that a blit calling the kernel for every sprite run builds
@@ -35,15 +24,12 @@ struct alignas(32) BlendRunConsts {
     uint32_t L;
 };
 void PrepareBlendRun(BlendRunConsts& k, uint32_t L);
-// A whole run of n < 2^30 pixels (groups, then the n % 4 tail pixels) with
-// prepared constants, by the active level's forms. Blits that call the kernel
-// once per sprite run fetch this once per draw.
-using BlendRunPreparedFn = void(VC15_KERNEL_ABI*)(uint16_t* dst, const uint16_t* src, uint32_t n,
-                                                  const BlendRunConsts& k);
-BlendRunPreparedFn ActiveBlendRunPrepared();
-#if defined(VC15_HAVE_X86_SIMD)
-VC15_KERNEL_ABI void BlendRunAvx2Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
-VC15_KERNEL_ABI void BlendRunAvx512Prepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
-#endif
+
+// A whole run of n pixels as the tail pixels (per-pixel formula, last pixel
+// first) and then the groups of the table in use: the run of the levels
+// without a run form of their own.
+VC15_KERNEL_ABI void BlendRunByGroups(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
+VC15_KERNEL_ABI void BlendRunByGroupsPrepared(uint16_t* dst, const uint16_t* src, uint32_t n,
+                                              const BlendRunConsts& k);
 
 }  // namespace vc15

@@ -2,6 +2,7 @@
 #include "blit/blend_row_internal.h"
 #include "blit/blit_ops.h"
 #include "blit/blits.h"
+#include "core/kernel_table.h"
 
 namespace vc15 {
 
@@ -13,7 +14,7 @@ namespace {
 // runs of 2^30 pixels and more (whose byte length no longer fits the
 // kernel's 32-bit argument as such) go through BlendRow555 itself.
 struct AlphaOp : PixelTarget {
-    AlphaOp(const DrawTarget& canvas, uint32_t lv) : PixelTarget(canvas), level(lv), run(ActiveBlendRunPrepared()) {
+    AlphaOp(const DrawTarget& canvas, uint32_t lv) : PixelTarget(canvas), level(lv), run(Kernels().blendRunPrepared) {
         L = lv & 0xffffu;
         if (L > 256) L = 256;
         PrepareBlendRun(consts, L);
@@ -30,7 +31,7 @@ struct AlphaOp : PixelTarget {
     void Whole(const ColorSpan& s, int64_t row, int64_t col) const { Blend(At(row, col), s.pixels, s.count); }
     uint32_t level;
     uint32_t L;
-    BlendRunPreparedFn run;
+    decltype(KernelTable::blendRunPrepared) run;
     BlendRunConsts consts;
 };
 

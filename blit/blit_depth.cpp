@@ -4,7 +4,7 @@
 
 #include "blit/blit_ops.h"
 #include "blit/blits.h"
-#include "blit/depth_rows.h"
+#include "core/kernel_table.h"
 
 #if defined(__GNUC__) || defined(__clang__)
 #define VC15_PREFETCH(p) __builtin_prefetch(p)
@@ -27,13 +27,13 @@ struct PlaneTarget {
 // Lowers the plane to sample + bias where that is not farther.
 struct DepthWriteOp : PlaneTarget {
     DepthWriteOp(const DrawTarget& canvas, uint32_t b)
-        : PlaneTarget(canvas), bias(b), row(ActiveDepthRowForms().write) {}
+        : PlaneTarget(canvas), bias(b), row(Kernels().depthWrite) {}
     void Run(const DepthSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
         row(At(r, col), s.samples + first, len, bias);
     }
     void Whole(const DepthSpan& s, int64_t r, int64_t col) const { Run(s, r, col, 0, s.count); }
     uint32_t bias;
-    decltype(DepthRowForms::write) row;
+    decltype(KernelTable::depthWrite) row;
 };
 
 // Depth-tested pixel write; Write decides what a passing pixel becomes.
@@ -57,7 +57,7 @@ struct DepthCopy {
                     uint32_t bias) const {
         row(dst, plane, src, samples, n, bias);
     }
-    decltype(DepthRowForms::copy) row = ActiveDepthRowForms().copy;
+    decltype(KernelTable::depthCopy) row = Kernels().depthCopy;
 };
 
 // A passing pixel becomes the per-pixel blend of the sprite's over it.
@@ -67,21 +67,21 @@ struct DepthBlend {
         row(dst, plane, src, samples, n, bias, level);
     }
     uint32_t level;
-    decltype(DepthRowForms::blend) row = ActiveDepthRowForms().blend;
+    decltype(KernelTable::depthBlend) row = Kernels().depthBlend;
 };
 
 // The depth write and the copy of each record in one pass, for images that
 // FusedRecords has cleared.
 struct WriteCopyOp : PlaneTarget {
     WriteCopyOp(const DrawTarget& canvas, uint32_t b)
-        : PlaneTarget(canvas), pixels(canvas), bias(b), row(ActiveDepthRowForms().writeCopy) {}
+        : PlaneTarget(canvas), pixels(canvas), bias(b), row(Kernels().depthWriteCopy) {}
     void Run(const PairedSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
         row(pixels.At(r, col), At(r, col), s.pixels + first, s.samples + first, len, bias);
     }
     void Whole(const PairedSpan& s, int64_t r, int64_t col) const { Run(s, r, col, 0, s.count); }
     PixelTarget pixels;
     uint32_t bias;
-    decltype(DepthRowForms::writeCopy) row;
+    decltype(KernelTable::depthWriteCopy) row;
 };
 
 // True when writing and testing each record in turn gives what the whole

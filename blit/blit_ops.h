@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "blit/level_namespace.h"
+#include "core/level_namespace.h"
 #include "blit/row_copy.h"
 #include "blit/span_walk.h"
 #include "blit/target.h"
@@ -70,6 +70,14 @@ struct SoftEdgeOpWith : CopyOpWith<Mover> {
         dst[last] = Average555(s.pixels[last], dst[last]);
     }
 };
+
+// The plain copy of a span-list sprite with a level's run copy.
+template <class Mover>
+void DrawSpansWith(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image) {
+    CopyOpWith<Mover> op(canvas);
+    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),
+                                     op);
+}
 
 // Raw images: rows of `w` pixels. A box wholly inside is copied row by row;
 // when the image's rows and the canvas's rows both follow each other without a

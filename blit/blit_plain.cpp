@@ -1,20 +1,21 @@
-#include "blit/blit_ops.h"
+// The plain copy and raw images: the level's walk with its run copy, fetched
+// from the kernel table once per draw.
 #include "blit/blits.h"
-#include "blit/copy_runs.h"
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 
 namespace vc15 {
 
 bool DrawSpans(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image) {
-#if defined(VC15_HAVE_X86_SIMD)
-    if (cpu::Active() >= cpu::Level::Avx512) {
-        DrawSpansAvx512(canvas, x, y, image);
-        return true;
-    }
-#endif
-    CopyOp op(canvas);
-    WalkSpans<InsideRule::NonStrict>(canvas.clip, x, y, image.head.width, image.head.height, PackedColorSpans<>(image),
-                                     op);
+    Kernels().drawSpans(canvas, x, y, image);
+    return true;
+}
+
+// The rows are copied directly when the box is wholly inside the clip
+// rectangle, else each row is a span on the clipped walk (DrawRawWith).
+// Neither path allocates, so a raw draw never fails.
+bool DrawRaw(const DrawTarget& canvas, int32_t x, int32_t y, const RawImageView& image) {
+    if (!image.pixels || image.head.height <= 0) return true;  // nothing to draw on either path
+    Kernels().drawRaw(canvas, x, y, image.pixels, image.head.width, image.head.height);
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "blit/depth_rows.h"
 
 #include "blit/blend_row.h"
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 
 namespace vc15 {
 
@@ -39,43 +39,18 @@ VC15_KERNEL_ABI void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint
 
 }  // namespace depth_rows
 
-namespace {
-
-constexpr DepthRowForms kScalarForms{depth_rows::WriteScalar, depth_rows::CopyScalar, depth_rows::BlendScalar,
-                                     depth_rows::WriteCopyScalar};
-#if defined(VC15_HAVE_X86_SIMD)
-constexpr DepthRowForms kSse2Forms{depth_rows::WriteSse2, depth_rows::CopySse2, depth_rows::BlendSse2,
-                                   depth_rows::WriteCopySse2};
-constexpr DepthRowForms kAvx2Forms{depth_rows::WriteAvx2, depth_rows::CopyAvx2, depth_rows::BlendAvx2,
-                                   depth_rows::WriteCopyAvx2};
-constexpr DepthRowForms kAvx512Forms{depth_rows::WriteAvx512, depth_rows::CopyAvx512, depth_rows::BlendAvx512,
-                                     depth_rows::WriteCopyAvx512};
-#endif
-
-}  // namespace
-
-const DepthRowForms& ActiveDepthRowForms() {
-#if defined(VC15_HAVE_X86_SIMD)
-    const cpu::Level level = cpu::Active();
-    if (level >= cpu::Level::Avx512) return kAvx512Forms;
-    if (level >= cpu::Level::Avx2) return kAvx2Forms;
-    if (level >= cpu::Level::Sse2) return kSse2Forms;
-#endif
-    return kScalarForms;
-}
-
 void DepthWriteRow(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
-    ActiveDepthRowForms().write(plane, samples, n, bias);
+    Kernels().depthWrite(plane, samples, n, bias);
 }
 
 void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                   uint32_t bias) {
-    ActiveDepthRowForms().copy(dst, plane, src, samples, n, bias);
+    Kernels().depthCopy(dst, plane, src, samples, n, bias);
 }
 
 void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                    uint32_t bias, uint32_t L) {
-    ActiveDepthRowForms().blend(dst, plane, src, samples, n, bias, L);
+    Kernels().depthBlend(dst, plane, src, samples, n, bias, L);
 }
 
 }  // namespace vc15

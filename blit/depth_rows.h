@@ -1,12 +1,12 @@
 // Row operations of the depth effects: the depth-write rule, and the
 // depth-tested copy and blend of a run of sprite pixels. Each has a scalar
-// form (the rules as written) and SSE2 / AVX2 / AVX-512 forms with the same results,
-// picked by cpu::Active() like every kernel family.
+// form (the rules as written) and vector forms with the same results, slots
+// of the kernel table; the functions below call the table in use.
 #pragma once
 
 #include <cstdint>
 
-#include "blit/kernel_abi.h"
+#include "core/kernel_abi.h"
 
 namespace vc15 {
 
@@ -22,54 +22,17 @@ void DepthCopyRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, cons
 void DepthBlendRow(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
                    uint32_t bias, uint32_t L);
 
-// The rows of one level; the depth blits fetch the active forms once per draw
-// instead of once per run.
-struct DepthRowForms {
-    void(VC15_KERNEL_ABI* write)(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-    void(VC15_KERNEL_ABI* copy)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                uint32_t n, uint32_t bias);
-    void(VC15_KERNEL_ABI* blend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                 uint32_t n, uint32_t bias, uint32_t L);
-    // The write and the copy of one run in one pass (the same pixels pass as
-    // after the write alone: each pixel's test reads only its own plane byte).
-    void(VC15_KERNEL_ABI* writeCopy)(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                     uint32_t n, uint32_t bias);
-};
-const DepthRowForms& ActiveDepthRowForms();
-
 namespace depth_rows {
-// The forms of each level (internal; the library reaches them through
-// ActiveDepthRowForms()).
+// The scalar forms: the rules as written, the reference of the vector forms.
 VC15_KERNEL_ABI void WriteScalar(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
 VC15_KERNEL_ABI void CopyScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
                                 uint32_t n, uint32_t bias);
+// The write and the copy of one run in one pass (the same pixels pass as
+// after the write alone: each pixel's test reads only its own plane byte).
 VC15_KERNEL_ABI void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
                                      uint32_t n, uint32_t bias);
 VC15_KERNEL_ABI void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
                                  uint32_t n, uint32_t bias, uint32_t L);
-#if defined(VC15_HAVE_X86_SIMD)
-VC15_KERNEL_ABI void WriteSse2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void CopySse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                              uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void WriteCopySse2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                   uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void BlendSse2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                               uint32_t n, uint32_t bias, uint32_t L);
-VC15_KERNEL_ABI void WriteAvx2(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void CopyAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                              uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void WriteCopyAvx2(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                   uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void BlendAvx2(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                               uint32_t n, uint32_t bias, uint32_t L);
-VC15_KERNEL_ABI void WriteAvx512(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void CopyAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void WriteCopyAvx512(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                     uint32_t n, uint32_t bias);
-VC15_KERNEL_ABI void BlendAvx512(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
-                                 uint32_t n, uint32_t bias, uint32_t L);
-#endif
 }  // namespace depth_rows
 
 }  // namespace vc15

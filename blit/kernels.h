@@ -1,5 +1,5 @@
 // The vector kernels of the blits, written once over the operations of
-// blit/simd.h and instantiated by each level's file with its own structs:
+// simd/vec.h and instantiated by each level's file with its own structs:
 // the row blend (groups of four pixels with the lane formula and its key,
 // and whole runs with an overlapping last window) and the depth rows (write,
 // copy, write-copy, blend). Each kernel takes its structs widest first; a
@@ -7,7 +7,7 @@
 // the scalar forms. The scalar forms stay the plain reading of each rule and
 // are what the tests compare these with.
 //
-// Included only by the per-level files, after their simd_<level>.h.
+// Included only by the level files (levels/), after their simd/<level>.h.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +15,8 @@
 
 #include "blit/blend_row_internal.h"
 #include "blit/depth_rows.h"
-#include "blit/simd.h"
+#include "core/kernel_table.h"
+#include "simd/vec.h"
 
 namespace vc15::kernels {
 
@@ -398,6 +399,61 @@ VC15_ALWAYS_INLINE void DepthBlend(uint16_t* dst, const uint8_t* plane, const ui
                 [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
         },
         [&] { depth_rows::BlendScalar(dst, plane, src, samples, n, bias, L); });
+}
+
+// ---- A level's row kernels in its table -------------------------------------
+
+// The row blend over the structs O (widest first).
+template <class... O>
+struct BlendForms {
+    static void Groups(uint16_t* dst, const uint16_t* src, size_t groups, uint32_t L) {
+        BlendGroups<O...>(dst, src, groups, L);
+    }
+    VC15_KERNEL_ABI static void Run(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L) {
+        BlendRun<O...>(dst, src, n, L);
+    }
+    VC15_KERNEL_ABI static void RunPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
+        BlendRunPrepared<O...>(dst, src, n, k);
+    }
+};
+
+template <class... S>
+struct Steps {};
+
+// The depth rows: the write over the plane steps of Plane, the tests over
+// the pixel steps S (widest first).
+template <class Plane, class... S>
+struct DepthForms;
+template <class... P, class... S>
+struct DepthForms<Steps<P...>, S...> {
+    VC15_KERNEL_ABI static void Write(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+        DepthWrite<P...>(plane, samples, n, bias);
+    }
+    VC15_KERNEL_ABI static void Copy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                     uint32_t n, uint32_t bias) {
+        DepthCopy<S...>(dst, plane, src, samples, n, bias);
+    }
+    VC15_KERNEL_ABI static void WriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                          uint32_t n, uint32_t bias) {
+        DepthWriteCopy<S...>(dst, plane, src, samples, n, bias);
+    }
+    VC15_KERNEL_ABI static void Blend(uint16_t* dst, const uint8_t* plane, const uint16_t* src,
+                                      const uint8_t* samples, uint32_t n, uint32_t bias, uint32_t L) {
+        DepthBlend<S...>(dst, plane, src, samples, n, bias, L);
+    }
+};
+
+// The row blend and depth slots of a level whose whole runs go through one
+// vector routine.
+template <class Blend, class Depth>
+void SetRowKernels(KernelTable& t) {
+    t.blendGroups = Blend::Groups;
+    t.blendRun = Blend::Run;
+    t.blendRunPrepared = Blend::RunPrepared;
+    t.depthWrite = Depth::Write;
+    t.depthCopy = Depth::Copy;
+    t.depthWriteCopy = Depth::WriteCopy;
+    t.depthBlend = Depth::Blend;
 }
 
 }  // namespace vc15::kernels

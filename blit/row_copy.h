@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "blit/level_namespace.h"
+#include "core/level_namespace.h"
 
 namespace vc15 {
 inline namespace VC15_LEVEL_NAMESPACE {

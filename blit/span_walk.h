@@ -14,7 +14,7 @@
 
 #include "VexaCanvas15.h"
 #include "blit/image_view.h"
-#include "blit/level_namespace.h"
+#include "core/level_namespace.h"
 
 namespace vc15 {
 inline namespace VC15_LEVEL_NAMESPACE {

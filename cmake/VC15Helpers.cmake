@@ -17,40 +17,48 @@ function(vc15_warnings target)
   endif()
 endfunction()
 
-# Adds library sources to vc15_core. Files named *_sse2.cpp / *_ssse3.cpp / *_avx2.cpp / *_avx512.cpp get
-# the instruction-set flags of their suffix and nothing else does, so no
-# other code can use instructions the processor may lack. SIMD files are only
-# compiled on x86.
+# Each kernel level's files end in its suffix, and that suffix is the only
+# place its instruction-set flags are given, so no other code can use
+# instructions the processor may lack. Adding a level: one line here.
+#   suffix | architecture | flags (GCC and Clang, comma-separated)
+set(VC15_LEVEL_RULES
+  "sse2|X86|-msse2"
+  "ssse3|X86|-mssse3"
+  "avx2|X86|-mavx2"
+  "avx512|X86|-mavx2,-mavx512f,-mavx512bw,-mavx512vl,-mavx512vbmi2"
+  "neon|ARM64|-march=armv8-a+simd"
+  "simd128|WASM|-msimd128")
+
+# Adds library sources to vc15_core. A file named *_<suffix>.cpp of a level
+# rule is compiled only for that rule's architecture, with its flags.
 function(vc15_sources)
   foreach(src IN LISTS ARGN)
     get_filename_component(abs ${src} ABSOLUTE)
-    if(abs MATCHES "_(sse2|ssse3|avx2|avx512)\\.cpp$")
-      if(NOT VC15_X86)
-        continue()
-      endif()
-      if(NOT MSVC)
-        if(abs MATCHES "_sse2\\.cpp$")
-          set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-msse2")
-        elseif(abs MATCHES "_ssse3\\.cpp$")
-          set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "-mssse3")
-        else()
-          if(abs MATCHES "_avx2\\.cpp$")
-            set(isa "-mavx2")
-          else()
-            set(isa "-mavx2;-mavx512f;-mavx512bw;-mavx512vl;-mavx512vbmi2")
-          endif()
+    set(skip OFF)
+    foreach(rule IN LISTS VC15_LEVEL_RULES)
+      string(REPLACE "|" ";" rule "${rule}")
+      list(GET rule 0 suffix)
+      list(GET rule 1 arch)
+      list(GET rule 2 isa)
+      string(REPLACE "," ";" isa "${isa}")
+      if(abs MATCHES "_${suffix}\\.cpp$")
+        if(NOT arch STREQUAL VC15_ARCH)
+          set(skip ON)
+        elseif(NOT MSVC)
           # 64-bit Windows keeps the stack 16-byte aligned and GCC cannot
           # realign it there, yet it gives 32- and 64-byte register spills
           # aligned moves: the assembler makes them unaligned ones (the same
           # speed on aligned addresses), so a spill can never fault.
-          if(MINGW)
+          if(MINGW AND suffix MATCHES "^avx")
             list(APPEND isa "-Wa,-muse-unaligned-vector-move")
           endif()
           set_source_files_properties(${abs} TARGET_DIRECTORY vc15_core PROPERTIES COMPILE_OPTIONS "${isa}")
         endif()
       endif()
+    endforeach()
+    if(NOT skip)
+      target_sources(vc15_core PRIVATE ${abs})
     endif()
-    target_sources(vc15_core PRIVATE ${abs})
   endforeach()
 endfunction()
 

@@ -1,21 +1,24 @@
 #include "core/cpu.h"
 
-#include <atomic>
 #include <cstdint>
 
-#if VC15_HAVE_X86_SIMD
+#if defined(__i386__) || defined(__x86_64__) || defined(_M_IX86) || defined(_M_X64)
+#define VC15_CPU_X86 1
 #if defined(_MSC_VER)
 #include <intrin.h>
 #else
 #include <cpuid.h>
 #endif
+#elif defined(__aarch64__) && defined(__linux__)
+#include <asm/hwcap.h>
+#include <sys/auxv.h>
 #endif
 
 namespace vc15::cpu {
 
 namespace {
 
-#if VC15_HAVE_X86_SIMD
+#if VC15_CPU_X86
 void Cpuid(uint32_t leaf, uint32_t sub, uint32_t r[4]) {
 #if defined(_MSC_VER)
     int v[4];
@@ -38,7 +41,7 @@ uint64_t SavedRegisterState() {
 #endif
 }
 
-Level Detect() {
+Level DetectX86() {
     Facts f{};
     uint32_t r[4] = {0, 0, 0, 0};
     Cpuid(0, 0, r);
@@ -56,11 +59,45 @@ Level Detect() {
     }
     return LevelOf(f);
 }
-#else
-Level Detect() { return Level::Scalar; }
+
+// The x86 ladder's order, for the one comparison it needs.
+int X86Rank(Level level) {
+    switch (level) {
+        case Level::Sse2:
+            return 1;
+        case Level::Ssse3:
+            return 2;
+        case Level::Avx2:
+            return 3;
+        case Level::Avx512:
+            return 4;
+        default:
+            return 0;
+    }
+}
 #endif
 
 }  // namespace
+
+const char* Name(Level level) {
+    switch (level) {
+        case Level::Scalar:
+            return "scalar";
+        case Level::Sse2:
+            return "sse2";
+        case Level::Ssse3:
+            return "ssse3";
+        case Level::Avx2:
+            return "avx2";
+        case Level::Avx512:
+            return "avx512";
+        case Level::Neon:
+            return "neon";
+        case Level::Simd128:
+            return "simd128";
+    }
+    return "?";
+}
 
 Level LevelOf(const Facts& f) {
     // On x86_64 SSE2 is architectural, but the bit is checked anyway: the
@@ -81,20 +118,33 @@ Level LevelOf(const Facts& f) {
     return Level::Avx512;
 }
 
-Level Detected() {
-    static const Level level = Detect();
-    return level;
-}
-
-std::atomic<int> detail::g_active{-1};
-
-Level Active() {
-    int level = detail::g_active.load(std::memory_order_relaxed);
-    if (level < 0) {
-        level = static_cast<int>(Detected());
-        detail::g_active.store(level, std::memory_order_relaxed);
-    }
-    return static_cast<Level>(level);
+bool ProcessorHas(Level level) {
+    if (level == Level::Scalar) return true;
+#if VC15_CPU_X86
+    static const int best = X86Rank(DetectX86());
+    const int rank = X86Rank(level);
+    return rank > 0 && rank <= best;
+#elif defined(__aarch64__)
+    // Advanced SIMD is part of every ARMv8-A processor; Linux still says so
+    // in its hardware capabilities, which is asked rather than assumed.
+#if defined(__linux__)
+    static const bool asimd = (getauxval(AT_HWCAP) & HWCAP_ASIMD) != 0;
+#else
+    constexpr bool asimd = true;
+#endif
+    return level == Level::Neon && asimd;
+#elif defined(__wasm__)
+    // A module with SIMD128 instructions does not load on an engine without
+    // them, so a running build that has the level (chosen when it is built)
+    // has them.
+#if defined(VC15_HAVE_SIMD128)
+    return level == Level::Simd128;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
 }
 
 }  // namespace vc15::cpu

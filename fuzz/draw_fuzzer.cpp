@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "VexaCanvas15.h"
+#include "core/kernel_table.h"
 #include "canvas/canvas.h"
 #include "core/cpu.h"
 #include "draw_test_support.h"
@@ -188,8 +189,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Rng rng(fdp.ConsumeIntegral<uint32_t>());
     // Released before it ends: the canvas, and with it every guarded block.
     vc15test::GuardPages guard(fdp.ConsumeBool() ? vc15test::GuardSide::After : vc15test::GuardSide::Before);
-    if (!vc15::cpu::ForceLevelForTesting(static_cast<vc15::cpu::Level>(fdp.ConsumeIntegralInRange<int>(0, 4))))
-        vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
+    const auto levels = vc15::kernels::Levels();
+    if (!vc15::cpu::ForceLevelForTesting(levels[fdp.ConsumeIntegralInRange<size_t>(0, levels.size() - 1)]))
+        vc15::cpu::ForceLevelForTesting(vc15::kernels::Detected());
 
     ICanvas15* canvas = CreateInstance();
     if (!canvas) return 0;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "VexaCanvas15.h"
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 
 namespace vc15::scalar {
 
@@ -106,92 +106,32 @@ void Rgb555ToRgba8888(uint8_t* dst, const uint16_t* src, int32_t count) {
 
 }  // namespace vc15::scalar
 
-namespace vc15 {
-
-namespace {
-
-constexpr ConvertTable kScalarTable = {
-    scalar::Rgb555ToRgb565,     scalar::Rgb565ToRgb555,     scalar::Rgb888ToRgb565,     scalar::Rgb888ToRgb555,
-    scalar::Rgba8888ToArgb1555, scalar::Rgba8888ToArgb4444, scalar::Rgb555ToRgb565Wide, scalar::Rgb555ToXrgb8888,
-    scalar::Rgb555ToBgr888,     scalar::Rgb555ToRgba8888};
-#if VC15_HAVE_X86_SIMD
-constexpr ConvertTable kSse2Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,     sse2::Rgb888ToRgb565,
-                                     sse2::Rgb888ToRgb555,     sse2::Rgba8888ToArgb1555, sse2::Rgba8888ToArgb4444,
-                                     sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,   sse2::Rgb555ToBgr888,
-                                     scalar::Rgb555ToRgba8888};
-constexpr ConvertTable kSsse3Table = {sse2::Rgb555ToRgb565,     sse2::Rgb565ToRgb555,      ssse3::Rgb888ToRgb565,
-                                      ssse3::Rgb888ToRgb555,    ssse3::Rgba8888ToArgb1555, ssse3::Rgba8888ToArgb4444,
-                                      sse2::Rgb555ToRgb565Wide, sse2::Rgb555ToXrgb8888,    ssse3::Rgb555ToBgr888,
-                                      scalar::Rgb555ToRgba8888};
-constexpr ConvertTable kAvx2Table = {avx2::Rgb555ToRgb565,     avx2::Rgb565ToRgb555,     avx2::Rgb888ToRgb565,
-                                     avx2::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444,
-                                     avx2::Rgb555ToRgb565Wide, avx2::Rgb555ToXrgb8888,   avx2::Rgb555ToBgr888,
-                                     scalar::Rgb555ToRgba8888};
-constexpr ConvertTable kAvx512Table = {avx512::Rgb555ToRgb565,     avx512::Rgb565ToRgb555,   avx512::Rgb888ToRgb565,
-                                       avx512::Rgb888ToRgb555,     avx2::Rgba8888ToArgb1555, avx2::Rgba8888ToArgb4444,
-                                       avx512::Rgb555ToRgb565Wide, avx512::Rgb555ToXrgb8888, avx512::Rgb555ToBgr888,
-                                       scalar::Rgb555ToRgba8888};
-
-#endif
-
-// The table of the active level: one relaxed load and a compare or two per
-// call, so cpu's test hook switches the exported functions at once.
-const ConvertTable& Active() { return ConvertTableFor(cpu::Active()); }
-
-}  // namespace
-
-const ConvertTable& ConvertTableFor(cpu::Level level) {
-#if VC15_HAVE_X86_SIMD
-    if (cpu::Supports(level)) {
-        switch (level) {
-            case cpu::Level::Avx512:
-                return kAvx512Table;
-            case cpu::Level::Avx2:
-                return kAvx2Table;
-            case cpu::Level::Ssse3:
-                return kSsse3Table;
-            case cpu::Level::Sse2:
-                return kSse2Table;
-            default:
-                break;
-        }
-    }
-#else
-    (void)level;
-#endif
-    return kScalarTable;
-}
-
-const ConvertTable& ActiveConvertTable() { return Active(); }
-
-}  // namespace vc15
-
 extern "C" {
 
 // A null buffer makes the call do nothing, whatever the count.
 VC15_API void VC15_CALL RGB555_RGB565(uint16_t* dst, const uint16_t* src, int32_t count) {
     if (!dst || !src) return;
-    vc15::Active().rgb555ToRgb565(dst, src, count);
+    vc15::Kernels().rgb555ToRgb565(dst, src, count);
 }
 VC15_API void VC15_CALL RGB565_RGB555(uint16_t* dst, const uint16_t* src, int32_t count) {
     if (!dst || !src) return;
-    vc15::Active().rgb565ToRgb555(dst, src, count);
+    vc15::Kernels().rgb565ToRgb555(dst, src, count);
 }
 VC15_API void VC15_CALL RGB888_RGB565(uint16_t* dst, const uint8_t* src, int32_t count) {
     if (!dst || !src) return;
-    vc15::Active().rgb888ToRgb565(dst, src, count);
+    vc15::Kernels().rgb888ToRgb565(dst, src, count);
 }
 VC15_API void VC15_CALL RGB888_RGB555(uint16_t* dst, const uint8_t* src, int32_t count) {
     if (!dst || !src) return;
-    vc15::Active().rgb888ToRgb555(dst, src, count);
+    vc15::Kernels().rgb888ToRgb555(dst, src, count);
 }
 VC15_API void VC15_CALL RGBA8888_ARGB1555(uint16_t* dst, const uint8_t* src, int32_t count) {
     if (!dst || !src) return;
-    vc15::Active().rgba8888ToArgb1555(dst, src, count);
+    vc15::Kernels().rgba8888ToArgb1555(dst, src, count);
 }
 VC15_API void VC15_CALL RGBA8888_ARGB4444(uint16_t* dst, const uint8_t* src, int32_t count) {
     if (!dst || !src) return;
-    vc15::Active().rgba8888ToArgb4444(dst, src, count);
+    vc15::Kernels().rgba8888ToArgb4444(dst, src, count);
 }
 
 }  // extern "C"

@@ -1,11 +1,11 @@
 // Pixel converters: one scalar form per conversion that reads like its rule,
-// SIMD forms with the same results, and the table the exported functions
-// call through (the one of cpu::Active()).
+// and the vector forms of each level with the same results. Each level's
+// forms are slots of the kernel table, which the exported functions and the
+// presenting code call through.
 #pragma once
 
 #include <cstdint>
 
-#include "core/cpu.h"
 
 // The six conversions, declared once for every level that has all of them.
 #define VC15_DECLARE_CONVERTERS                                                \
@@ -36,7 +36,6 @@ void Rgb555ToRgba8888(uint8_t* dst, const uint16_t* src, int32_t count);
 
 // Every form reads source pixel i before it writes destination pixel i and
 // never writes beyond its own input position, so dst == src works.
-#if VC15_HAVE_X86_SIMD
 namespace sse2 {
 VC15_DECLARE_CONVERTERS
 VC15_DECLARE_PRESENT_CONVERTERS
@@ -66,31 +65,4 @@ void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
 }  // namespace ssse3
-#endif
-
-using Convert16Fn = void (*)(uint16_t* dst, const uint16_t* src, int32_t count);
-using Convert8Fn = void (*)(uint16_t* dst, const uint8_t* src, int32_t count);
-using Convert555To32Fn = void (*)(uint32_t* dst, const uint16_t* src, int32_t count);
-using Convert555To24Fn = void (*)(uint8_t* dst, const uint16_t* src, int32_t count);
-using Convert555ToBytesFn = void (*)(uint8_t* dst, const uint16_t* src, int32_t count);
-
-struct ConvertTable {
-    Convert16Fn rgb555ToRgb565;
-    Convert16Fn rgb565ToRgb555;
-    Convert8Fn rgb888ToRgb565;
-    Convert8Fn rgb888ToRgb555;
-    Convert8Fn rgba8888ToArgb1555;
-    Convert8Fn rgba8888ToArgb4444;
-    Convert16Fn rgb555ToRgb565Wide;
-    Convert555To32Fn rgb555ToXrgb8888;
-    Convert555To24Fn rgb555ToBgr888;
-    Convert555ToBytesFn rgb555ToRgba8888;  // the scalar form at every level so far
-};
-
-// The forms of one level: each level has its own table; the
-// scalar table for a level the processor lacks.
-const ConvertTable& ConvertTableFor(cpu::Level level);
-// The forms the exported functions use now (those of the active level).
-const ConvertTable& ActiveConvertTable();
-
 }  // namespace vc15

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "VexaCanvas15.h"
+#include "core/kernel_table.h"
 #include "pixel/convert.h"
 
 namespace vc15 {
@@ -65,7 +66,7 @@ bool FrameOf(ICanvas15* canvas, Frame& f) {
 
 // The top-left w x h pixels of the frame into rows `pitch` bytes apart.
 void ConvertRows(const Frame& f, int32_t w, int32_t h, uint8_t* dst, ptrdiff_t pitch, uint32_t format) {
-    const ConvertTable& t = ActiveConvertTable();
+    const KernelTable& t = Kernels();
     const uint16_t* src = f.pixels;
     for (int32_t r = 0; r < h; ++r, src += f.width, dst += pitch) {
         switch (format) {

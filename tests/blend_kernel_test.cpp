@@ -67,26 +67,4 @@ TEST(BlendKernel, EveryLevelMatchesTheModel) {
     });
 }
 
-// The hook caps the kernel: only AVX2 runs the AVX2 run routine, and a level
-// the processor lacks is refused.
-TEST(BlendKernel, TheLevelHookPicksTheRunRoutine) {
-    const Level best = vc15::cpu::Detected();
-    ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(Level::Scalar));
-    EXPECT_EQ(vc15::cpu::Active(), Level::Scalar);
-#if defined(VC15_HAVE_X86_SIMD)
-    EXPECT_NE(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
-    if (vc15::cpu::ForceLevelForTesting(Level::Ssse3)) {
-        EXPECT_NE(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
-    }
-    if (vc15::cpu::ForceLevelForTesting(Level::Avx2)) {
-        EXPECT_EQ(vc15::ActiveBlendRunPrepared(), &vc15::BlendRunAvx2Prepared);
-    }
-#endif
-    ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
-    EXPECT_EQ(vc15::cpu::Active(), best);
-    if (best < Level::Avx2) {
-        EXPECT_FALSE(vc15::cpu::ForceLevelForTesting(Level::Avx2));
-    }
-}
-
 }  // namespace

@@ -2,9 +2,9 @@
 """Each library folder includes only from its own folder and the layers below
 it; the public headers (include/) are below everything.
 
-    core/                          services: processor check, allocators, list nodes
+    core/  simd/                   services (processor check, kernel table, allocators, list nodes); the vector layer
     pixel/  blit/  ddraw/          converters and BMP loader, the drawing engine, DirectDraw helpers
-    canvas/  present/              the canvas object, presenting a canvas
+    levels/  canvas/  present/     each kernel level's table, the canvas object, presenting a canvas
 
 usage: check_layers.py SOURCE_ROOT
 """
@@ -12,7 +12,7 @@ import pathlib
 import re
 import sys
 
-LAYER = {"core": 1, "pixel": 2, "blit": 2, "ddraw": 2, "canvas": 3, "present": 3}
+LAYER = {"core": 1, "simd": 1, "pixel": 2, "blit": 2, "ddraw": 2, "levels": 3, "canvas": 3, "present": 3}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 

@@ -16,11 +16,12 @@
 
 #include "VexaCanvas15.h"
 #include "guard_pages.h"
+#include "core/kernel_table.h"
 #include "levels.h"
 
 namespace {
 
-using vc15::ConvertTable;
+using vc15::KernelTable;
 using vc15test::AtEveryLevel;
 
 // References written from the field layouts, not from the shift formulas.
@@ -45,25 +46,25 @@ struct Conversion {
     const char* name;
     int srcBytes;
     void (*exported)(uint16_t*, const void*, int32_t);
-    void (*level)(const ConvertTable& t, uint16_t* dst, const void* src, int32_t count);
+    void (*level)(const vc15::KernelTable& t, uint16_t* dst, const void* src, int32_t count);
     uint16_t (*reference)(const uint8_t* pixel);
 };
 
 template <class Src, auto Exported, auto Field>
 Conversion Make(const char* name, int bytes, uint16_t (*reference)(const uint8_t*)) {
     return {name, bytes, [](uint16_t* d, const void* s, int32_t n) { Exported(d, static_cast<const Src*>(s), n); },
-            [](const ConvertTable& t, uint16_t* d, const void* s, int32_t n) {
+            [](const vc15::KernelTable& t, uint16_t* d, const void* s, int32_t n) {
                 (t.*Field)(d, static_cast<const Src*>(s), n);
             },
             reference};
 }
 const Conversion kConversions[] = {
-    Make<uint16_t, RGB555_RGB565, &ConvertTable::rgb555ToRgb565>("RGB555_RGB565", 2, Ref555To565),
-    Make<uint16_t, RGB565_RGB555, &ConvertTable::rgb565ToRgb555>("RGB565_RGB555", 2, Ref565To555),
-    Make<uint8_t, RGB888_RGB565, &ConvertTable::rgb888ToRgb565>("RGB888_RGB565", 3, Ref888To565),
-    Make<uint8_t, RGB888_RGB555, &ConvertTable::rgb888ToRgb555>("RGB888_RGB555", 3, Ref888To555),
-    Make<uint8_t, RGBA8888_ARGB1555, &ConvertTable::rgba8888ToArgb1555>("RGBA8888_ARGB1555", 4, Ref8888To1555),
-    Make<uint8_t, RGBA8888_ARGB4444, &ConvertTable::rgba8888ToArgb4444>("RGBA8888_ARGB4444", 4, Ref8888To4444),
+    Make<uint16_t, RGB555_RGB565, &vc15::KernelTable::rgb555ToRgb565>("RGB555_RGB565", 2, Ref555To565),
+    Make<uint16_t, RGB565_RGB555, &vc15::KernelTable::rgb565ToRgb555>("RGB565_RGB555", 2, Ref565To555),
+    Make<uint8_t, RGB888_RGB565, &vc15::KernelTable::rgb888ToRgb565>("RGB888_RGB565", 3, Ref888To565),
+    Make<uint8_t, RGB888_RGB555, &vc15::KernelTable::rgb888ToRgb555>("RGB888_RGB555", 3, Ref888To555),
+    Make<uint8_t, RGBA8888_ARGB1555, &vc15::KernelTable::rgba8888ToArgb1555>("RGBA8888_ARGB1555", 4, Ref8888To1555),
+    Make<uint8_t, RGBA8888_ARGB4444, &vc15::KernelTable::rgba8888ToArgb4444>("RGBA8888_ARGB4444", 4, Ref8888To4444),
 };
 
 // Converts `bytes` (whole pixels) through the exported function, separately
@@ -117,7 +118,7 @@ TEST(Convert, EveryInputAtEveryLevel) {
 // the output, and the source must stay as it was.
 TEST(Convert, EveryLengthAndAlignmentAtEveryLevel) {
     AtEveryLevel([](vc15::cpu::Level level) {
-        const ConvertTable& table = vc15::ConvertTableFor(level);
+        const vc15::KernelTable& table = *vc15::kernels::For(level);
         std::mt19937 rng(7);
         std::vector<int32_t> lengths;
         for (int32_t n = 0; n <= 100; ++n) lengths.push_back(n);

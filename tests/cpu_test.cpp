@@ -1,31 +1,22 @@
 // The processor check against the compiler runtime's own reading of the
-// processor, and the level every kernel family takes from it.
+// processor, and the kernel tables of the levels it allows.
 #include "core/cpu.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
-#include "blit/depth_rows.h"
-#include "pixel/convert.h"
+#include "core/kernel_table.h"
 #include "test_hooks.h"
 
 namespace {
 
 using vc15::cpu::Level;
 
-decltype(vc15::DepthRowForms::write) DepthWriteOf(Level level) {
-#if defined(VC15_HAVE_X86_SIMD)
-    if (level == Level::Avx512) return vc15::depth_rows::WriteAvx512;
-    if (level == Level::Avx2) return vc15::depth_rows::WriteAvx2;
-    if (level == Level::Sse2) return vc15::depth_rows::WriteSse2;
-#endif
-    (void)level;
-    return vc15::depth_rows::WriteScalar;
-}
-
-#if VC15_HAVE_X86_SIMD && (defined(__GNUC__) || defined(__clang__))
+#if VC15_LEVELS_X86 && (defined(__GNUC__) || defined(__clang__))
 Level CompilerView() {
     __builtin_cpu_init();
     if (!__builtin_cpu_supports("sse2")) return Level::Scalar;
@@ -37,7 +28,10 @@ Level CompilerView() {
     return Level::Avx512;
 }
 
-TEST(Cpu, DetectedLevelIsTheOneTheCompilerRuntimeSees) { EXPECT_EQ(vc15::cpu::Detected(), CompilerView()); }
+TEST(Cpu, DetectedLevelIsTheOneTheCompilerRuntimeSees) {
+    if (std::getenv("VC15_LEVEL")) GTEST_SKIP() << "the level is held by VC15_LEVEL";
+    EXPECT_EQ(vc15::kernels::Detected(), CompilerView());
+}
 #endif
 
 // The decision from the processor's answers: with every required bit the
@@ -70,36 +64,64 @@ TEST(Cpu, EachRequiredBitDecidesItsLevel) {
     }
 }
 
-TEST(Cpu, EveryKernelFamilyStartsAtTheDetectedLevel) {
-    const Level level = vc15::cpu::Detected();
-    EXPECT_EQ(vc15::cpu::Active(), level);
-    // Each family's forms are those of the best level it has at or below it.
-    const Level rows = level == Level::Ssse3 ? Level::Sse2 : level;
-    EXPECT_EQ(vc15::ActiveDepthRowForms().write, DepthWriteOf(rows));
-
-    // The suite's run on an emulated processor without SSE2 names the level
-    // it expects, so that a run which had SSE2 after all fails instead of
-    // proving nothing.
-    if (const char* expect = std::getenv("VC15_EXPECT_CPU_LEVEL")) {
-        ASSERT_EQ(std::strcmp(expect, "scalar"), 0) << "unknown expected level " << expect;
-        EXPECT_EQ(level, Level::Scalar);
+// Every table of the ladder has every slot filled, and each level's file
+// changes at least one slot of the table below it.
+TEST(KernelTable, EveryLevelFillsItsTableOverTheOneBelow) {
+    constexpr size_t kFirstSlot = offsetof(vc15::KernelTable, drawSpans);
+    constexpr size_t kSlots = (sizeof(vc15::KernelTable) - kFirstSlot) / sizeof(void*);
+    const vc15::KernelTable* below = nullptr;
+    for (Level level : vc15::kernels::Levels()) {
+        const vc15::KernelTable* t = vc15::kernels::For(level);
+        if (!t) continue;  // beyond the detected level
+        EXPECT_EQ(t->level, level);
+        const auto* slots = reinterpret_cast<const unsigned char*>(t) + kFirstSlot;
+        for (size_t i = 0; i < kSlots; ++i) {
+            void* slot;
+            std::memcpy(&slot, slots + i * sizeof(void*), sizeof slot);
+            EXPECT_NE(slot, nullptr) << vc15::cpu::Name(level) << " slot " << i;
+        }
+        if (below) {
+            EXPECT_NE(std::memcmp(slots, reinterpret_cast<const unsigned char*>(below) + kFirstSlot,
+                                  kSlots * sizeof(void*)),
+                      0)
+                << vc15::cpu::Name(level);
+        }
+        below = t;
     }
 }
 
-// One hook moves every family: forced to a level, the depth rows take that
-// level's forms (SSE2 for SSSE3). The converters' and the blend kernel's own
-// tests check the same hook on theirs.
-TEST(Cpu, TheHookMovesEveryFamily) {
-    const Level best = vc15::cpu::Detected();
-    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512}) {
+// The library starts at the detected level; the suite's runs that hold it
+// lower (VC15_LEVEL), or that run on an emulated processor without SSE2,
+// name the level they expect, so a run at another level fails instead of
+// proving nothing.
+TEST(KernelTable, StartsAtTheDetectedLevel) {
+    const Level level = vc15::kernels::Detected();
+    EXPECT_EQ(vc15::Kernels().level, level);
+    EXPECT_EQ(&vc15::Kernels(), vc15::kernels::For(level));
+    if (const char* expect = std::getenv("VC15_EXPECT_CPU_LEVEL")) {
+        EXPECT_STREQ(vc15::cpu::Name(level), expect);
+    }
+}
+
+// The hook moves every family at once, and takes only the levels of this
+// build's ladder that the processor has: never another architecture's.
+TEST(KernelTable, TheHookTakesOnlyLevelsThisProcessorRuns) {
+    const Level best = vc15::kernels::Detected();
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512, Level::Neon,
+                        Level::Simd128}) {
+        const auto levels = vc15::kernels::Levels();
+        const bool onLadder = std::find(levels.begin(), levels.end(), level) != levels.end();
         if (!vc15::cpu::ForceLevelForTesting(level)) {
-            EXPECT_FALSE(vc15::cpu::Supports(level));
+            EXPECT_FALSE(vc15::kernels::Supports(level)) << vc15::cpu::Name(level);
+            EXPECT_TRUE(!onLadder || !vc15::cpu::ProcessorHas(level) || std::getenv("VC15_LEVEL"))
+                << vc15::cpu::Name(level);
             continue;
         }
-        EXPECT_EQ(vc15::cpu::Active(), level);
-        const Level rows = level == Level::Ssse3 ? Level::Sse2 : level;
-        EXPECT_EQ(vc15::ActiveDepthRowForms().write, DepthWriteOf(rows));
+        EXPECT_TRUE(onLadder) << vc15::cpu::Name(level);
+        EXPECT_EQ(vc15::Kernels().level, level);
+        EXPECT_EQ(&vc15::Kernels(), vc15::kernels::For(level));
     }
+    EXPECT_TRUE(vc15::cpu::ForceLevelForTesting(Level::Scalar));
     ASSERT_TRUE(vc15::cpu::ForceLevelForTesting(best));
 }
 

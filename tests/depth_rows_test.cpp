@@ -16,6 +16,7 @@
 
 #include "canvas/draw.h"
 #include "draw_test_support.h"
+#include "core/kernel_table.h"
 #include "levels.h"
 #include "reference_model.h"
 
@@ -64,7 +65,7 @@ void CheckRows(size_t n, size_t off, uint32_t bias, uint32_t level, std::mt19937
     want = got = base;
     dr::WriteScalar(at(want.plane), at(want.samples), len, bias);
     dr::CopyScalar(at(want.dst), at(want.plane), at(want.src), at(want.samples), len, bias);
-    vc15::ActiveDepthRowForms().writeCopy(at(got.dst), at(got.plane), at(got.src), at(got.samples), len, bias);
+    vc15::Kernels().depthWriteCopy(at(got.dst), at(got.plane), at(got.src), at(got.samples), len, bias);
     ASSERT_EQ(want.plane, got.plane) << "write-copy " << what;
     ASSERT_EQ(want.dst, got.dst) << "write-copy " << what;
 }

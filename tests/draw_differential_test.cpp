@@ -151,7 +151,7 @@ protected:
     void SetUp() override {
         if (!vc15::cpu::ForceLevelForTesting(GetParam())) GTEST_SKIP() << "kernel level not available here";
     }
-    void TearDown() override { vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected()); }
+    void TearDown() override { vc15::cpu::ForceLevelForTesting(vc15::kernels::Detected()); }
 };
 
 TEST_P(DrawDifferential, RandomScenesMatchTheModel) {

@@ -36,11 +36,19 @@ elseif(NOT VC15_SANITIZE)
   set_tests_properties(exports_so PROPERTIES LABELS "exports;static")
 endif()
 
+# The instruction-set baseline where it is built without vector registers:
+# the 32-bit DLL (SSE only in the level files, which run only after the
+# processor check) and the aarch64 library (Advanced SIMD only in the NEON
+# files).
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-  # Instruction-set baseline of the 32-bit DLL: SSE only in the kernel files,
-  # which run only after the processor check.
+  set(vc15_isa_arch x86)
+elseif(VC15_ARCH STREQUAL "ARM64" AND NOT MSVC)
+  set(vc15_isa_arch arm64)
+  set(vc15_objdump ${CMAKE_OBJDUMP})
+endif()
+if(vc15_isa_arch)
   add_test(NAME isa_baseline
-           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_isa.py ${vc15_objdump}
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_isa.py ${vc15_isa_arch} ${vc15_objdump}
                    "$<TARGET_OBJECTS:vc15_core>"
            COMMAND_EXPAND_LISTS)
   set_tests_properties(isa_baseline PROPERTIES LABELS "static")

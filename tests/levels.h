@@ -1,5 +1,6 @@
-// The processor levels a test runs at: every level from scalar up to the
-// detected one, so a level added to cpu::Level is picked up without edits.
+// The kernel levels a test runs at: every level of this build's ladder from
+// scalar up to the detected one, so a level added to the ladder is picked up
+// without edits.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,23 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "core/cpu.h"
+#include "core/kernel_table.h"
 #include "test_hooks.h"
 
 namespace vc15test {
 
 inline std::vector<vc15::cpu::Level> SupportedLevels() {
     std::vector<vc15::cpu::Level> out;
-    for (int l = 0; vc15::cpu::Supports(static_cast<vc15::cpu::Level>(l)); ++l)
-        out.push_back(static_cast<vc15::cpu::Level>(l));
+    for (vc15::cpu::Level l : vc15::kernels::Levels())
+        if (vc15::kernels::Supports(l)) out.push_back(l);
     return out;
 }
 
-inline std::string LevelName(vc15::cpu::Level l) {
-    static const char* const kNames[] = {"Scalar", "Sse2", "Ssse3", "Avx2", "Avx512"};
-    const auto i = static_cast<size_t>(l);
-    return i < sizeof kNames / sizeof kNames[0] ? kNames[i] : "Level" + std::to_string(i);
-}
+inline std::string LevelName(vc15::cpu::Level l) { return vc15::cpu::Name(l); }
 
 // Runs body once per supported level with every kernel family switched to
 // it, then puts the detected level back.
@@ -35,7 +32,7 @@ void AtEveryLevel(Body body) {
         body(l);
         if (testing::Test::HasFatalFailure()) break;
     }
-    vc15::cpu::ForceLevelForTesting(vc15::cpu::Detected());
+    vc15::cpu::ForceLevelForTesting(vc15::kernels::Detected());
 }
 
 }  // namespace vc15test

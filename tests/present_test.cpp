@@ -13,6 +13,7 @@
 
 #include "core/cpu.h"
 #include "ddraw_support.h"
+#include "core/kernel_table.h"
 #include "levels.h"
 #include "memory_surface.h"
 #include "pixel/convert.h"
@@ -20,30 +21,30 @@
 namespace {
 
 using ConvertLevel = vc15::cpu::Level;
-using vc15::ConvertTable;
+using vc15::KernelTable;
 
 struct Widening {
     const char* name;
     uint32_t format;
     int bytes;  // per output pixel
-    void (*run)(const ConvertTable& t, void* dst, const uint16_t* src, int32_t count);
+    void (*run)(const vc15::KernelTable& t, void* dst, const uint16_t* src, int32_t count);
 };
 
 const Widening kWidenings[] = {
     {"565", VC15_FORMAT_RGB565, 2,
-     [](const ConvertTable& t, void* d, const uint16_t* s, int32_t n) {
+     [](const vc15::KernelTable& t, void* d, const uint16_t* s, int32_t n) {
          t.rgb555ToRgb565Wide(static_cast<uint16_t*>(d), s, n);
      }},
     {"XRGB8888", VC15_FORMAT_XRGB8888, 4,
-     [](const ConvertTable& t, void* d, const uint16_t* s, int32_t n) {
+     [](const vc15::KernelTable& t, void* d, const uint16_t* s, int32_t n) {
          t.rgb555ToXrgb8888(static_cast<uint32_t*>(d), s, n);
      }},
     {"BGR888", VC15_FORMAT_BGR888, 3,
-     [](const ConvertTable& t, void* d, const uint16_t* s, int32_t n) {
+     [](const vc15::KernelTable& t, void* d, const uint16_t* s, int32_t n) {
          t.rgb555ToBgr888(static_cast<uint8_t*>(d), s, n);
      }},
     {"RGBA8888", VC15_FORMAT_RGBA8888, 4,
-     [](const ConvertTable& t, void* d, const uint16_t* s, int32_t n) {
+     [](const vc15::KernelTable& t, void* d, const uint16_t* s, int32_t n) {
          t.rgb555ToRgba8888(static_cast<uint8_t*>(d), s, n);
      }},
 };
@@ -55,7 +56,7 @@ constexpr uint8_t kGuard = 0xA7;
 std::vector<uint8_t> Convert(const Widening& w, ConvertLevel level, const uint16_t* src, int32_t count,
                              size_t dstOffset) {
     std::vector<uint8_t> out(static_cast<size_t>(count) * w.bytes + dstOffset + 32, kGuard);
-    w.run(vc15::ConvertTableFor(level), out.data() + dstOffset, src, count);
+    w.run(*vc15::kernels::For(level), out.data() + dstOffset, src, count);
     return out;
 }
 
@@ -133,7 +134,7 @@ std::vector<uint8_t> ExpectedRow(const Canvas& cv, int32_t canvasWidth, int32_t 
         std::memcpy(row.data(), src, static_cast<size_t>(w) * 2);
     } else {
         for (const Widening& wd : kWidenings)
-            if (wd.format == format) wd.run(vc15::ConvertTableFor(ConvertLevel::Scalar), row.data(), src, w);
+            if (wd.format == format) wd.run(*vc15::kernels::For(ConvertLevel::Scalar), row.data(), src, w);
     }
     row.resize(static_cast<size_t>(w) * BytesOf(format));
     return row;

@@ -2,6 +2,7 @@
 #include <new>
 
 #include "VexaCanvas15.h"
+#include "core/kernel_table.h"
 #include "test_hooks.h"
 
 namespace {
@@ -68,8 +69,9 @@ void SetBlockAllocator(const memory_detail::BlockAllocator* allocator) { g_inner
 namespace vc15::cpu {
 
 bool ForceLevelForTesting(Level level) {
-    if (!Supports(level)) return false;
-    detail::g_active.store(static_cast<int>(level), std::memory_order_relaxed);
+    const KernelTable* table = kernels::For(level);
+    if (!table) return false;
+    kernels::detail::g_active.store(table, std::memory_order_relaxed);
     return true;
 }
 

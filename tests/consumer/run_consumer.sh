@@ -54,6 +54,17 @@ if [ -f "$scratch/build/consumer_cmake.js" ]; then
     exit 0
 fi
 
+# Linux on another processor: under the emulator, the library found only in
+# the installed lib/ directory.
+if [ ! -f "$scratch/build/consumer_cmake.exe" ]; then
+    for exe in consumer_cmake consumer_pkgconfig; do
+        out=$(LD_LIBRARY_PATH="$prefix/lib" "${emulator[@]}" "$scratch/build/$exe")
+        echo "$out"
+        grep -q "consumer: ok" <<<"$out"
+    done
+    exit 0
+fi
+
 # Windows: the DLL is found only in the installed bin/ directory.
 for exe in consumer_cmake consumer_pkgconfig; do
     out=$("${emulator[0]}" --path "$prefix/bin" "$scratch/build/$exe.exe")

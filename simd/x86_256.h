@@ -9,7 +9,7 @@
 
 #include <immintrin.h>
 
-#include "blit/simd.h"
+#include "simd/x86_128.h"
 
 namespace vc15::simd {
 

@@ -1,10 +1,11 @@
 // The vector structs of the AVX-512 level (F, BW, VL, VBMI2); included only
 // by *_avx512.cpp files.
 //
-// Besides the operations of every struct (blit/simd.h), each struct here has
+// Besides the operations of every struct (simd/vec.h), each struct here has
 // the masked forms the kernels use for the end of a run when a struct
 // declares kMaskedTail: LoadN16 / StoreN16 move the first r 16-bit lanes and
-// LoadN8 / StoreN8 the first r bytes (r below the register's count), and
+// LoadN8 / StoreN8 the first r bytes (r up to the register's count, below
+// it for bytes of a 512-bit register), and
 // LanesFrom(k) is -1 in the 16-bit lanes j >= k. A masked load reads nothing
 // beyond those elements and a masked store writes nothing beyond them, so a
 // tail of any length is one step with no overlap and no branch on its length.
@@ -20,16 +21,17 @@
 
 #include <immintrin.h>
 
-#include "blit/simd.h"
-#include "blit/simd_256.h"
+#include "simd/x86_128.h"
+#include "simd/x86_256.h"
 
 namespace vc15::simd {
 
 namespace avx512 {
-// The lowest r bits set, r below the width of the mask.
+// The lowest r bits set, r at most the width of the mask (below it for the
+// 64-bit one).
 inline __mmask8 First8(uint32_t r) { return static_cast<__mmask8>((1u << r) - 1u); }
 inline __mmask16 First16(uint32_t r) { return static_cast<__mmask16>((1u << r) - 1u); }
-inline __mmask32 First32(uint32_t r) { return (1u << r) - 1u; }
+inline __mmask32 First32(uint32_t r) { return static_cast<__mmask32>((uint64_t{1} << r) - 1u); }
 inline __mmask64 First64(uint32_t r) { return (uint64_t{1} << r) - 1u; }
 }  // namespace avx512
 

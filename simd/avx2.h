@@ -3,8 +3,8 @@
 
 #include <immintrin.h>
 
-#include "blit/simd.h"
-#include "blit/simd_256.h"
+#include "simd/x86_128.h"
+#include "simd/x86_256.h"
 
 namespace vc15::simd {
 

@@ -15,6 +15,10 @@
 #define VC15_LEVEL_NAMESPACE at_ssse3
 #elif defined(__SSE2__)
 #define VC15_LEVEL_NAMESPACE at_sse2
+#elif defined(__ARM_NEON)
+#define VC15_LEVEL_NAMESPACE at_neon
+#elif defined(__wasm_simd128__)
+#define VC15_LEVEL_NAMESPACE at_simd128
 #else
 #define VC15_LEVEL_NAMESPACE at_base
 #endif

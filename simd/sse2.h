@@ -1,7 +1,7 @@
 // The vector structs of the SSE2 level; included only by *_sse2.cpp files.
 #pragma once
 
-#include "blit/simd.h"
+#include "simd/x86_128.h"
 
 namespace vc15::simd {
 
