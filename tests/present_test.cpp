@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/cpu.h"
-#include "ddraw_support.h"
 #include "core/kernel_table.h"
+#include "ddraw_support.h"
 #include "levels.h"
 #include "memory_surface.h"
 #include "pixel/convert.h"
