@@ -323,12 +323,13 @@ void BM_DepthRows(benchmark::State& state) {
         size_t at = 0;
         for (uint32_t l : lengths) {
             if (kind == 0)
-                forms.depthWriteCopy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
+                forms.depthWriteCopy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at,
+                                     l, 0);
             else if (kind == 1)
                 forms.depthCopy(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0);
             else
                 forms.depthBlend(dst.data() + at + 1, plane.data() + at + 1, src.data() + at, samples.data() + at, l, 0,
-                            128);
+                                 128);
             at += l;
         }
         benchmark::ClobberMemory();

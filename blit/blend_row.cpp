@@ -71,8 +71,7 @@ VC15_KERNEL_ABI void BlendRunByGroups(uint16_t* dst, const uint16_t* src, uint32
     if (n >= 4) Kernels().blendGroups(dst, src, n / 4u, L);
 }
 
-VC15_KERNEL_ABI void BlendRunByGroupsPrepared(uint16_t* dst, const uint16_t* src, uint32_t n,
-                                              const BlendRunConsts& k) {
+VC15_KERNEL_ABI void BlendRunByGroupsPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k) {
     BlendRunByGroups(dst, src, n, k.L);
 }
 

@@ -29,7 +29,6 @@ void PrepareBlendRun(BlendRunConsts& k, uint32_t L);
 // first) and then the groups of the table in use: the run of the levels
 // without a run form of their own.
 VC15_KERNEL_ABI void BlendRunByGroups(uint16_t* dst, const uint16_t* src, uint32_t n, uint32_t L);
-VC15_KERNEL_ABI void BlendRunByGroupsPrepared(uint16_t* dst, const uint16_t* src, uint32_t n,
-                                              const BlendRunConsts& k);
+VC15_KERNEL_ABI void BlendRunByGroupsPrepared(uint16_t* dst, const uint16_t* src, uint32_t n, const BlendRunConsts& k);
 
 }  // namespace vc15

@@ -26,8 +26,7 @@ struct PlaneTarget {
 
 // Lowers the plane to sample + bias where that is not farther.
 struct DepthWriteOp : PlaneTarget {
-    DepthWriteOp(const DrawTarget& canvas, uint32_t b)
-        : PlaneTarget(canvas), bias(b), row(Kernels().depthWrite) {}
+    DepthWriteOp(const DrawTarget& canvas, uint32_t b) : PlaneTarget(canvas), bias(b), row(Kernels().depthWrite) {}
     void Run(const DepthSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
         row(At(r, col), s.samples + first, len, bias);
     }

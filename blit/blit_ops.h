@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/level_namespace.h"
 #include "blit/row_copy.h"
 #include "blit/span_walk.h"
 #include "blit/target.h"
+#include "core/level_namespace.h"
 
 namespace vc15 {
 inline namespace VC15_LEVEL_NAMESPACE {

@@ -437,8 +437,8 @@ struct DepthForms<Steps<P...>, S...> {
                                           uint32_t n, uint32_t bias) {
         DepthWriteCopy<S...>(dst, plane, src, samples, n, bias);
     }
-    VC15_KERNEL_ABI static void Blend(uint16_t* dst, const uint8_t* plane, const uint16_t* src,
-                                      const uint8_t* samples, uint32_t n, uint32_t bias, uint32_t L) {
+    VC15_KERNEL_ABI static void Blend(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                      uint32_t n, uint32_t bias, uint32_t L) {
         DepthBlend<S...>(dst, plane, src, samples, n, bias, L);
     }
 };

@@ -125,8 +125,8 @@ bool ProcessorHas(Level level) {
     const int rank = X86Rank(level);
     return rank > 0 && rank <= best;
 #elif defined(__aarch64__)
-    // Advanced SIMD is part of every ARMv8-A processor; Linux still says so
-    // in its hardware capabilities, which is asked rather than assumed.
+        // Advanced SIMD is part of every ARMv8-A processor; Linux still says so
+        // in its hardware capabilities, which is asked rather than assumed.
 #if defined(__linux__)
     static const bool asimd = (getauxval(AT_HWCAP) & HWCAP_ASIMD) != 0;
 #else
@@ -134,9 +134,9 @@ bool ProcessorHas(Level level) {
 #endif
     return level == Level::Neon && asimd;
 #elif defined(__wasm__)
-    // A module with SIMD128 instructions does not load on an engine without
-    // them, so a running build that has the level (chosen when it is built)
-    // has them.
+        // A module with SIMD128 instructions does not load on an engine without
+        // them, so a running build that has the level (chosen when it is built)
+        // has them.
 #if defined(VC15_HAVE_SIMD128)
     return level == Level::Simd128;
 #else

@@ -22,10 +22,8 @@ struct LevelFill {
 constexpr LevelFill kLadder[] = {
     {cpu::Level::Scalar, FillScalar},
 #if VC15_LEVELS_X86
-    {cpu::Level::Sse2, FillSse2},
-    {cpu::Level::Ssse3, FillSsse3},
-    {cpu::Level::Avx2, FillAvx2},
-    {cpu::Level::Avx512, FillAvx512},
+    {cpu::Level::Sse2, FillSse2},       {cpu::Level::Ssse3, FillSsse3},
+    {cpu::Level::Avx2, FillAvx2},       {cpu::Level::Avx512, FillAvx512},
 #endif
 #if VC15_LEVELS_ARM64
     {cpu::Level::Neon, FillNeon},
@@ -47,25 +45,31 @@ struct Tables {
     size_t detected;
 };
 
-// Each table starts as a copy of the one below it and takes its level's
-// forms over it; filling only stores addresses, so a level the processor
-// lacks costs nothing here.
+// The level to use: the best of the ladder the processor runs, held lower
+// by VC15_LEVEL when that names a lower level of the ladder.
+size_t ChooseLevel() {
+    size_t best = 0;
+    while (best + 1 < kCount && cpu::ProcessorHas(kLadder[best + 1].level)) ++best;
+    if (const char* want = std::getenv("VC15_LEVEL")) {
+        for (size_t i = 0; i < best; ++i)
+            if (std::strcmp(want, cpu::Name(kLadder[i].level)) == 0) best = i;
+    }
+    return best;
+}
+
+// Each table up to the chosen level starts as a copy of the one below it and
+// takes its level's forms over it. The levels above are never filled: a
+// level's file is compiled with its instruction set, so not even its fill
+// may run on a processor without it.
 const Tables& Built() {
     static const Tables built = [] {
         Tables t{};
-        for (size_t i = 0; i < kCount; ++i) {
+        t.detected = ChooseLevel();
+        for (size_t i = 0; i <= t.detected; ++i) {
             if (i > 0) t.table[i] = t.table[i - 1];
             t.table[i].level = kLadder[i].level;
             kLadder[i].fill(t.table[i]);
         }
-        size_t best = 0;
-        while (best + 1 < kCount && cpu::ProcessorHas(kLadder[best + 1].level)) ++best;
-        // A host (or a test run) may hold the library to a lower level.
-        if (const char* want = std::getenv("VC15_LEVEL")) {
-            for (size_t i = 0; i < best; ++i)
-                if (std::strcmp(want, cpu::Name(kLadder[i].level)) == 0) best = i;
-        }
-        t.detected = best;
         return t;
     }();
     return built;

@@ -7,10 +7,10 @@
 // Kernels() and never look at a level themselves.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <atomic>
 
 #include "core/cpu.h"
 #include "core/kernel_abi.h"
@@ -43,8 +43,8 @@ struct KernelTable {
     void(VC15_KERNEL_ABI* depthWrite)(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias);
     void(VC15_KERNEL_ABI* depthCopy)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
                                      uint32_t n, uint32_t bias);
-    void(VC15_KERNEL_ABI* depthBlend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src,
-                                      const uint8_t* samples, uint32_t n, uint32_t bias, uint32_t L);
+    void(VC15_KERNEL_ABI* depthBlend)(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
+                                      uint32_t n, uint32_t bias, uint32_t L);
     void(VC15_KERNEL_ABI* depthWriteCopy)(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples,
                                           uint32_t n, uint32_t bias);
 
@@ -79,7 +79,8 @@ bool Supports(cpu::Level level);
 const KernelTable* For(cpu::Level level);
 
 // The level fills, one per file of levels/: each sets the slots its level
-// has a form for and leaves the others as the level below set them.
+// has a form for and leaves the others as the level below set them. A fill
+// runs only on a processor that has its level.
 void FillScalar(KernelTable& t);
 void FillSse2(KernelTable& t);
 void FillSsse3(KernelTable& t);

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "VexaCanvas15.h"
-#include "core/kernel_table.h"
 #include "canvas/canvas.h"
 #include "core/cpu.h"
+#include "core/kernel_table.h"
 #include "draw_test_support.h"
 #include "guard_pages.h"
 #include "reference_model.h"

@@ -6,6 +6,7 @@
 // The kernels after the structs they are instantiated with.
 #include "blit/kernels.h"
 #include "pixel/convert.h"
+#include "pixel/convert_kernels.h"
 
 namespace vc15::kernels {
 
@@ -19,13 +20,14 @@ using Depth = DepthForms<Steps<PlaneStep<Avx2V256>, PlaneStep<Avx2V128>, PlaneSt
 void FillAvx2(KernelTable& t) {
     SetRowKernels<Blend, Depth>(t);
 
-    t.rgb555ToRgb565 = avx2::Rgb555ToRgb565;
-    t.rgb565ToRgb555 = avx2::Rgb565ToRgb555;
+    t.rgb555ToRgb565 = convert_kernels::Each16<convert_kernels::Rgb555To565, Avx2V256, scalar::Rgb555ToRgb565>;
+    t.rgb565ToRgb555 = convert_kernels::Each16<convert_kernels::Rgb565To555, Avx2V256, scalar::Rgb565ToRgb555>;
     t.rgb888ToRgb565 = avx2::Rgb888ToRgb565;
     t.rgb888ToRgb555 = avx2::Rgb888ToRgb555;
     t.rgba8888ToArgb1555 = avx2::Rgba8888ToArgb1555;
     t.rgba8888ToArgb4444 = avx2::Rgba8888ToArgb4444;
-    t.rgb555ToRgb565Wide = avx2::Rgb555ToRgb565Wide;
+    t.rgb555ToRgb565Wide =
+        convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Avx2V256, scalar::Rgb555ToRgb565Wide>;
     t.rgb555ToXrgb8888 = avx2::Rgb555ToXrgb8888;
     t.rgb555ToBgr888 = avx2::Rgb555ToBgr888;
 }

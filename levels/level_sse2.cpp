@@ -6,6 +6,7 @@
 // The kernels after the structs they are instantiated with.
 #include "blit/kernels.h"
 #include "pixel/convert.h"
+#include "pixel/convert_kernels.h"
 
 namespace vc15::kernels {
 
@@ -21,13 +22,14 @@ void FillSse2(KernelTable& t) {
     t.blendRun = BlendRunByGroups;
     t.blendRunPrepared = BlendRunByGroupsPrepared;
 
-    t.rgb555ToRgb565 = sse2::Rgb555ToRgb565;
-    t.rgb565ToRgb555 = sse2::Rgb565ToRgb555;
+    t.rgb555ToRgb565 = convert_kernels::Each16<convert_kernels::Rgb555To565, Sse2V128, scalar::Rgb555ToRgb565>;
+    t.rgb565ToRgb555 = convert_kernels::Each16<convert_kernels::Rgb565To555, Sse2V128, scalar::Rgb565ToRgb555>;
     t.rgb888ToRgb565 = sse2::Rgb888ToRgb565;
     t.rgb888ToRgb555 = sse2::Rgb888ToRgb555;
     t.rgba8888ToArgb1555 = sse2::Rgba8888ToArgb1555;
     t.rgba8888ToArgb4444 = sse2::Rgba8888ToArgb4444;
-    t.rgb555ToRgb565Wide = sse2::Rgb555ToRgb565Wide;
+    t.rgb555ToRgb565Wide =
+        convert_kernels::Each16<convert_kernels::Rgb555To565Wide, Sse2V128, scalar::Rgb555ToRgb565Wide>;
     t.rgb555ToXrgb8888 = sse2::Rgb555ToXrgb8888;
     t.rgb555ToBgr888 = sse2::Rgb555ToBgr888;
 }

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-
 // The six conversions, declared once for every level that has all of them.
 #define VC15_DECLARE_CONVERTERS                                                \
     void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);    \
@@ -36,28 +35,28 @@ void Rgb555ToRgba8888(uint8_t* dst, const uint16_t* src, int32_t count);
 
 // Every form reads source pixel i before it writes destination pixel i and
 // never writes beyond its own input position, so dst == src works.
+//
+// The forms written per level: those that move bytes between lanes (3- and
+// 4-byte pixels, and the 32-bit output). The conversions between 16-bit
+// pixels are one template over the vector layer (pixel/convert_kernels.h).
+#define VC15_DECLARE_BYTE_CONVERTERS                                           \
+    void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);     \
+    void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);     \
+    void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count); \
+    void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count); \
+    void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count);  \
+    void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count);
+
 namespace sse2 {
-VC15_DECLARE_CONVERTERS
-VC15_DECLARE_PRESENT_CONVERTERS
+VC15_DECLARE_BYTE_CONVERTERS
 }  // namespace sse2
 
 namespace avx2 {
-VC15_DECLARE_CONVERTERS
-VC15_DECLARE_PRESENT_CONVERTERS
+VC15_DECLARE_BYTE_CONVERTERS
 }  // namespace avx2
 
-// The AVX-512 forms of the conversions of 16-bit and 3-byte pixels; its
-// table takes the AVX2 forms of the 4-byte sources.
-namespace avx512 {
-void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count);
-void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
-void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
-VC15_DECLARE_PRESENT_CONVERTERS
-}  // namespace avx512
-
 // Only the conversions with byte sources or byte outputs have an SSSE3 form
-// (they need its byte shuffle); its table takes the SSE2 forms for the rest.
+// (they need its byte shuffle); its table keeps the SSE2 forms of the rest.
 namespace ssse3 {
 void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count);
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
@@ -65,4 +64,18 @@ void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb1555(uint16_t* dst, const uint8_t* src, int32_t count);
 void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count);
 }  // namespace ssse3
+
+// AVX-512 has no better form of the conversions of 4-byte sources than
+// AVX2's, which its table keeps.
+namespace avx512 {
+void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count);
+void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count);
+void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count);
+}  // namespace avx512
+
+// NEON's structure loads and stores split and join 3- and 4-byte pixels.
+namespace neon {
+VC15_DECLARE_BYTE_CONVERTERS
+}  // namespace neon
 }  // namespace vc15

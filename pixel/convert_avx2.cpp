@@ -45,36 +45,6 @@ inline void SplitRgb888(const Rgb888Shuffles& k, const uint8_t* p, __m256i& rg, 
 
 }  // namespace
 
-void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count) {
-    const __m256i high = Splat16(0xFFE0), low = Splat16(0x001F);
-    int32_t i = 0;
-    for (; i + 32 <= count; i += 32) {
-        const __m256i a = Load(src + i), b = Load(src + i + 16);
-        Store(dst + i, _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(a, high), 1), _mm256_and_si256(a, low)));
-        Store(dst + i + 16, _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, high), 1), _mm256_and_si256(b, low)));
-    }
-    for (; i + 16 <= count; i += 16) {
-        const __m256i a = Load(src + i);
-        Store(dst + i, _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(a, high), 1), _mm256_and_si256(a, low)));
-    }
-    scalar::Rgb555ToRgb565(dst + i, src + i, count - i);
-}
-
-void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count) {
-    const __m256i high = Splat16(0x7FE0), low = Splat16(0x001F);
-    int32_t i = 0;
-    for (; i + 32 <= count; i += 32) {
-        const __m256i a = Load(src + i), b = Load(src + i + 16);
-        Store(dst + i, _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(a, 1), high), _mm256_and_si256(a, low)));
-        Store(dst + i + 16, _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(b, 1), high), _mm256_and_si256(b, low)));
-    }
-    for (; i + 16 <= count; i += 16) {
-        const __m256i a = Load(src + i);
-        Store(dst + i, _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(a, 1), high), _mm256_and_si256(a, low)));
-    }
-    scalar::Rgb565ToRgb555(dst + i, src + i, count - i);
-}
-
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count) {
     const Rgb888Shuffles k;
     int32_t i = 0;
@@ -143,25 +113,6 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
 }
 
 // ---- Presenting conversions ------------------------------------------------
-
-void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count) {
-    // As in the SSE2 form: red and green move up one bit, green's top bit
-    // (bit 9) is copied into bit 5.
-    const __m256i high = Splat16(0x7FE0), top = Splat16(0x0020), low = Splat16(0x001F);
-    auto widen = [&](__m256i s) {
-        const __m256i moved = _mm256_slli_epi16(_mm256_and_si256(s, high), 1);
-        const __m256i gLow = _mm256_and_si256(_mm256_srli_epi16(s, 4), top);
-        return _mm256_or_si256(_mm256_or_si256(moved, gLow), _mm256_and_si256(s, low));
-    };
-    int32_t i = 0;
-    for (; i + 32 <= count; i += 32) {
-        const __m256i a = Load(src + i), b = Load(src + i + 16);
-        Store(dst + i, widen(a));
-        Store(dst + i + 16, widen(b));
-    }
-    for (; i + 16 <= count; i += 16) Store(dst + i, widen(Load(src + i)));
-    scalar::Rgb555ToRgb565Wide(dst + i, src + i, count - i);
-}
 
 namespace {
 

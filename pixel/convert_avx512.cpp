@@ -1,5 +1,5 @@
-// AVX-512 forms of the converters: 32 pixels per step (16 for the 32-bit and
-// 3-byte outputs), and the last pixels of a row in one masked step, which
+// AVX-512 forms of the converters that move bytes between lanes: 32 pixels
+// per step (16 for the 32-bit and 3-byte outputs), and the last pixels of a row in one masked step, which
 // reads and writes nothing beyond the row. As in the other forms, a step
 // loads all its input before it stores and its outputs never reach a later
 // step's input, so the same-size and narrowing conversions work in place.
@@ -39,32 +39,7 @@ inline __mmask64 First64(uint32_t r) { return r >= 64 ? ~__mmask64{0} : (uint64_
 inline __m512i Splat16(uint16_t v) { return _mm512_set1_epi16(static_cast<short>(v)); }
 inline __m512i Splat32(uint32_t v) { return _mm512_set1_epi32(static_cast<int>(v)); }
 
-// f on every 32 pixels of a 16-bit row, the last count % 32 masked.
-template <class F>
-VC15_CONVERT_INLINE void Each32(uint16_t* dst, const uint16_t* src, int32_t count, const F& f) {
-    int32_t i = 0;
-    for (; i + 32 <= count; i += 32) _mm512_storeu_si512(dst + i, f(_mm512_loadu_si512(src + i)));
-    if (i < count) {
-        const __mmask32 m = First32(static_cast<uint32_t>(count - i));
-        _mm512_mask_storeu_epi16(dst + i, m, f(_mm512_maskz_loadu_epi16(m, src + i)));
-    }
-}
-
 }  // namespace
-
-void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count) {
-    const __m512i high = Splat16(0xFFE0), low = Splat16(0x001F);
-    Each32(dst, src, count, [&](__m512i a) {
-        return _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(a, high), 1), _mm512_and_si512(a, low));
-    });
-}
-
-void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count) {
-    const __m512i high = Splat16(0x7FE0), low = Splat16(0x001F);
-    Each32(dst, src, count, [&](__m512i a) {
-        return _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi16(a, 1), high), _mm512_and_si512(a, low));
-    });
-}
 
 namespace {
 
@@ -130,17 +105,6 @@ void Rgb888ToRgb555(uint16_t* dst, const uint8_t* src, int32_t count) {
 }
 
 // ---- Presenting conversions ------------------------------------------------
-
-void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count) {
-    // Red and green move up one bit, green's top bit (bit 9) is copied into
-    // bit 5.
-    const __m512i high = Splat16(0x7FE0), top = Splat16(0x0020), low = Splat16(0x001F);
-    Each32(dst, src, count, [&](__m512i s) {
-        const __m512i moved = _mm512_slli_epi16(_mm512_and_si512(s, high), 1);
-        const __m512i gLow = _mm512_and_si512(_mm512_srli_epi16(s, 4), top);
-        return _mm512_or_si512(_mm512_or_si512(moved, gLow), _mm512_and_si512(s, low));
-    });
-}
 
 namespace {
 

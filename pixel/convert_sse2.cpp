@@ -81,28 +81,6 @@ int32_t Rgb888Blocks(uint16_t* dst, const uint8_t* src, int32_t count) {
 
 }  // namespace
 
-void Rgb555ToRgb565(uint16_t* dst, const uint16_t* src, int32_t count) {
-    const __m128i high = Splat16(0xFFE0), low = Splat16(0x001F);
-    int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const __m128i a = Load(src + i), b = Load(src + i + 8);
-        Store(dst + i, _mm_or_si128(_mm_slli_epi16(_mm_and_si128(a, high), 1), _mm_and_si128(a, low)));
-        Store(dst + i + 8, _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, high), 1), _mm_and_si128(b, low)));
-    }
-    scalar::Rgb555ToRgb565(dst + i, src + i, count - i);
-}
-
-void Rgb565ToRgb555(uint16_t* dst, const uint16_t* src, int32_t count) {
-    const __m128i high = Splat16(0x7FE0), low = Splat16(0x001F);
-    int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const __m128i a = Load(src + i), b = Load(src + i + 8);
-        Store(dst + i, _mm_or_si128(_mm_and_si128(_mm_srli_epi16(a, 1), high), _mm_and_si128(a, low)));
-        Store(dst + i + 8, _mm_or_si128(_mm_and_si128(_mm_srli_epi16(b, 1), high), _mm_and_si128(b, low)));
-    }
-    scalar::Rgb565ToRgb555(dst + i, src + i, count - i);
-}
-
 // 565: byte 0's field times 2^11, byte 1's top six bits (bits 10-15) to 5-10.
 void Rgb888ToRgb565(uint16_t* dst, const uint8_t* src, int32_t count) {
     const int32_t i = Rgb888Blocks<11, 5, 0x07E0>(dst, src, count);
@@ -158,20 +136,6 @@ void Rgba8888ToArgb4444(uint16_t* dst, const uint8_t* src, int32_t count) {
         Store(dst + i, _mm_or_si128(_mm_or_si128(top, second), _mm_or_si128(third, fourth)));
     }
     scalar::Rgba8888ToArgb4444(dst + i, src + 4 * static_cast<intptr_t>(i), count - i);
-}
-
-// Presenting conversions. The wide green: ((s & 0x7FE0) << 1) moves red and
-// the five green bits up, and bit 9 (green's top bit) lands in bit 5.
-void Rgb555ToRgb565Wide(uint16_t* dst, const uint16_t* src, int32_t count) {
-    const __m128i high = Splat16(0x7FE0), top = Splat16(0x0020), low = Splat16(0x001F);
-    int32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m128i s = Load(src + i);
-        const __m128i moved = _mm_slli_epi16(_mm_and_si128(s, high), 1);
-        const __m128i gLow = _mm_and_si128(_mm_srli_epi16(s, 4), top);
-        Store(dst + i, _mm_or_si128(_mm_or_si128(moved, gLow), _mm_and_si128(s, low)));
-    }
-    scalar::Rgb555ToRgb565Wide(dst + i, src + i, count - i);
 }
 
 void Rgb555ToXrgb8888(uint32_t* dst, const uint16_t* src, int32_t count) {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "VexaCanvas15.h"
-#include "guard_pages.h"
 #include "core/kernel_table.h"
+#include "guard_pages.h"
 #include "levels.h"
 
 namespace {

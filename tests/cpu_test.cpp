@@ -81,9 +81,9 @@ TEST(KernelTable, EveryLevelFillsItsTableOverTheOneBelow) {
             EXPECT_NE(slot, nullptr) << vc15::cpu::Name(level) << " slot " << i;
         }
         if (below) {
-            EXPECT_NE(std::memcmp(slots, reinterpret_cast<const unsigned char*>(below) + kFirstSlot,
-                                  kSlots * sizeof(void*)),
-                      0)
+            EXPECT_NE(
+                std::memcmp(slots, reinterpret_cast<const unsigned char*>(below) + kFirstSlot, kSlots * sizeof(void*)),
+                0)
                 << vc15::cpu::Name(level);
         }
         below = t;
@@ -107,8 +107,8 @@ TEST(KernelTable, StartsAtTheDetectedLevel) {
 // build's ladder that the processor has: never another architecture's.
 TEST(KernelTable, TheHookTakesOnlyLevelsThisProcessorRuns) {
     const Level best = vc15::kernels::Detected();
-    for (Level level : {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512, Level::Neon,
-                        Level::Simd128}) {
+    for (Level level :
+         {Level::Scalar, Level::Sse2, Level::Ssse3, Level::Avx2, Level::Avx512, Level::Neon, Level::Simd128}) {
         const auto levels = vc15::kernels::Levels();
         const bool onLadder = std::find(levels.begin(), levels.end(), level) != levels.end();
         if (!vc15::cpu::ForceLevelForTesting(level)) {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "canvas/draw.h"
-#include "draw_test_support.h"
 #include "core/kernel_table.h"
+#include "draw_test_support.h"
 #include "levels.h"
 #include "reference_model.h"
 
