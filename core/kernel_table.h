@@ -60,6 +60,7 @@ struct KernelTable {
     void (*rgb555ToRgb565Wide)(uint16_t* dst, const uint16_t* src, int32_t count);
     void (*rgb555ToXrgb8888)(uint32_t* dst, const uint16_t* src, int32_t count);
     void (*rgb555ToBgr888)(uint8_t* dst, const uint16_t* src, int32_t count);
+    void (*rgb555ToRgba8888)(uint8_t* dst, const uint16_t* src, int32_t count);  // bytes R, G, B, 255
 };
 
 // The table in use: one relaxed load.

@@ -769,6 +769,7 @@ VC15_API const char* VC15_CALL vdxDirectDrawErrorCode(HRESULT code);
 #define VC15_FORMAT_RGB565 2u   /* 16 bits, green widened */
 #define VC15_FORMAT_XRGB8888 3u /* 32-bit value 0xFFRRGGBB */
 #define VC15_FORMAT_BGR888 4u   /* 3 bytes in memory order blue, green, red */
+#define VC15_FORMAT_RGBA8888 5u /* 4 bytes in memory order red, green, blue, 255 (a web canvas's ImageData) */
 
 extern "C" {
 

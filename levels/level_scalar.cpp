@@ -31,6 +31,7 @@ void FillScalar(KernelTable& t) {
     t.rgb555ToRgb565Wide = scalar::Rgb555ToRgb565Wide;
     t.rgb555ToXrgb8888 = scalar::Rgb555ToXrgb8888;
     t.rgb555ToBgr888 = scalar::Rgb555ToBgr888;
+    t.rgb555ToRgba8888 = scalar::Rgb555ToRgba8888;
 }
 
 }  // namespace vc15::kernels

@@ -94,6 +94,16 @@ void Rgb555ToBgr888(uint8_t* dst, const uint16_t* src, int32_t count) {
     }
 }
 
+void Rgb555ToRgba8888(uint8_t* dst, const uint16_t* src, int32_t count) {
+    for (int32_t i = 0; i < count; ++i, dst += 4) {
+        const uint32_t s = Load16(src + i);
+        dst[0] = static_cast<uint8_t>(Widen5To8((s >> 10) & 0x1Fu));
+        dst[1] = static_cast<uint8_t>(Widen5To8((s >> 5) & 0x1Fu));
+        dst[2] = static_cast<uint8_t>(Widen5To8(s & 0x1Fu));
+        dst[3] = 0xFF;
+    }
+}
+
 }  // namespace vc15::scalar
 
 extern "C" {

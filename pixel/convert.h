@@ -29,6 +29,8 @@ namespace vc15 {
 namespace scalar {
 VC15_DECLARE_CONVERTERS
 VC15_DECLARE_PRESENT_CONVERTERS
+// Bytes red, green, blue, 255 in memory: what a web canvas's ImageData holds.
+void Rgb555ToRgba8888(uint8_t* dst, const uint16_t* src, int32_t count);
 }  // namespace scalar
 
 // Every form reads source pixel i before it writes destination pixel i and

@@ -23,6 +23,7 @@ int32_t BytesPerPixel(uint32_t format) {
         case VC15_FORMAT_BGR888:
             return 3;
         case VC15_FORMAT_XRGB8888:
+        case VC15_FORMAT_RGBA8888:
             return 4;
         default:
             return 0;
@@ -77,6 +78,9 @@ void ConvertRows(const Frame& f, int32_t w, int32_t h, uint8_t* dst, ptrdiff_t p
                 break;
             case VC15_FORMAT_XRGB8888:
                 t.rgb555ToXrgb8888(reinterpret_cast<uint32_t*>(dst), src, w);
+                break;
+            case VC15_FORMAT_RGBA8888:
+                t.rgb555ToRgba8888(dst, src, w);
                 break;
             default:
                 t.rgb555ToBgr888(dst, src, w);

@@ -211,7 +211,9 @@ TEST(BmpHostile, ThingsThatAreNotFilesAreRefused) {
         "", (t.Dir() / "absent.bmp").string(), t.Dir().string(),
         (t.Path() / "inner.bmp").string(),  // a file used as a directory
     };
-#if !defined(_WIN32)
+#if defined(__EMSCRIPTEN__)
+    // The in-memory file system has no named pipes: reported below.
+#elif !defined(_WIN32)
     // A pipe with no writer must block neither the open nor the read.
     names.push_back((t.Dir() / "pipe.bmp").string());
     ASSERT_EQ(::mkfifo(names.back().c_str(), 0600), 0);
@@ -221,6 +223,9 @@ TEST(BmpHostile, ThingsThatAreNotFilesAreRefused) {
     EXPECT_FALSE(imgLoadBMP(nullptr, &rec));
     for (const std::string& name : names) EXPECT_FALSE(imgLoadBMP(name.c_str(), &rec)) << name;
     EXPECT_TRUE(SameRecord(rec, Sentinel()));
+#if defined(__EMSCRIPTEN__)
+    GTEST_SKIP() << "the pipe case: the in-memory file system has no named pipes";
+#endif
 }
 
 #if !defined(_WIN32)
@@ -245,6 +250,8 @@ TEST(BmpHostile, FilesAboveOneGibibyte) {
         std::error_code ec;
         std::filesystem::resize_file(t.Path(), size, ec);
         if (ec) GTEST_SKIP() << "cannot make a large sparse file here: " << ec.message();
+        if (const auto kept = std::filesystem::file_size(t.Path(), ec); kept != size)
+            GTEST_SKIP() << "this file system keeps " << kept << " of " << size << " bytes (sizes cut to 32 bits)";
         ImgData rec = Sentinel();
         bool wrapsToTheExample = false;
 #if defined(_WIN32)

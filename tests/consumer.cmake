@@ -12,6 +12,12 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 add_test(NAME consumer_package COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run_consumer.sh ${vc15_consumer_args})
 set_tests_properties(consumer_package PROPERTIES TIMEOUT 300)
-if(CMAKE_CROSSCOMPILING)
+if(WIN32 AND CMAKE_CROSSCOMPILING)
   set_tests_properties(consumer_package PROPERTIES LABELS "wine")
+endif()
+if(EMSCRIPTEN)
+  # The hosts are built with this build's flags (threads, memory growth): a
+  # wasm module links only objects made for the same memory model.
+  set_tests_properties(consumer_package PROPERTIES
+    ENVIRONMENT "CXXFLAGS=${CMAKE_CXX_FLAGS};LDFLAGS=${CMAKE_EXE_LINKER_FLAGS};NODE_PATH=$ENV{NODE_PATH}")
 endif()

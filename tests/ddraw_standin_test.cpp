@@ -26,7 +26,7 @@ TEST_F(StandIn, LockRulesAndRectangles) {
     Ref<IDirectDrawSurface7> s;
     ASSERT_EQ(MakeSurface(dd.get(), 10, 10, Rgb555(), s), 0);
     DDSURFACEDESC2 d = Zeroed<DDSURFACEDESC2>();
-    d.dwSize = 124;  // the 32-bit size is refused on a 64-bit system
+    d.dwSize = sizeof d == 124 ? 136 : 124;  // the other word size's record is refused
     EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DDERR_INVALIDPARAMS);
     d.dwSize = sizeof d;
     RECT r{2, 3, 5, 7};
@@ -151,7 +151,7 @@ TEST_F(StandIn, PlainCopyBlitAndFills) {
     RECT part{1, 2, 4, 6};
     ASSERT_EQ(a->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), 0);
     ASSERT_EQ(b->Blt(nullptr, a.get(), nullptr, DDBLT_WAIT, nullptr), 0);
-    fx.dwSize = 100;  // the 32-bit record size
+    fx.dwSize = sizeof fx == 100 ? 128 : 100;  // the other word size's record
     EXPECT_EQ(a->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DDERR_INVALIDPARAMS);
     RECT stretched{0, 0, 8, 4};
     EXPECT_EQ(b->Blt(&stretched, a.get(), nullptr, DDBLT_WAIT, nullptr), DDERR_UNSUPPORTED);

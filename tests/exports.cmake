@@ -20,6 +20,13 @@ if(WIN32)
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.py dll
                    $<TARGET_FILE:VexaCanvas15> ${vc15_objdump} ${vc15_export_arch})
   set_tests_properties(exports_dll PROPERTIES LABELS "exports;static")
+elseif(EMSCRIPTEN)
+  # A static archive of wasm objects: the target's own tools read it.
+  find_program(VC15_LLVM_OBJDUMP NAMES llvm-objdump llvm-objdump-14)
+  add_test(NAME exports_wasm
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.py wasm
+                   $<TARGET_FILE:VexaCanvas15> ${VC15_LLVM_OBJDUMP})
+  set_tests_properties(exports_wasm PROPERTIES LABELS "exports;static")
 elseif(NOT VC15_SANITIZE)
   # Sanitizer builds add instrumentation symbols of their own.
   find_program(VC15_NM NAMES nm)

@@ -13,7 +13,7 @@ if(WIN32)
   set_target_properties(vc15_host_program PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endif()
 add_test(NAME host_program COMMAND vc15_host_program)
-if(CMAKE_CROSSCOMPILING)
+if(WIN32 AND CMAKE_CROSSCOMPILING)
   set_tests_properties(host_program PROPERTIES LABELS "wine")
 endif()
 

@@ -5,6 +5,7 @@
 // second primary surface, and a flipping chain without the exclusive level.
 // Each object keeps its own display mode (there is no shared screen).
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "ddraw/standin/objects.h"

@@ -3,6 +3,7 @@
 // made with DDSCAPS_3DDEVICE. The device draws nothing; it holds its target
 // and answers the first operations of its table.
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "ddraw/standin/objects.h"

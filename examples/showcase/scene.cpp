@@ -150,6 +150,17 @@ struct Scene::Sprites {
 Scene::Scene() : sprites_(std::make_unique<Sprites>()) {}
 Scene::~Scene() = default;
 
+uint32_t FrameCrc(const uint16_t* pixels) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < static_cast<size_t>(kWidth) * kHeight; ++i) {
+        for (int b = 0; b < 2; ++b) {
+            crc ^= (pixels[i] >> (8 * b)) & 0xFFu;
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
 namespace {
 
 bool TranslucentPanel(ICanvas15* c, Scene::Sprites& s, int frame);

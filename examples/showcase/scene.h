@@ -4,6 +4,7 @@
 // through its public header.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "VexaCanvas15.h"
@@ -29,5 +30,9 @@ public:
 private:
     std::unique_ptr<Sprites> sprites_;
 };
+
+// CRC-32 (the zlib polynomial) of a frame's 16-bit pixels in little-endian
+// order: the same number on every build that draws the same frame.
+uint32_t FrameCrc(const uint16_t* pixels);
 
 }  // namespace showcase

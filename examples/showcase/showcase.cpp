@@ -56,19 +56,6 @@ bool WriteBmp(const char* path, const uint16_t* pixels) {
     return std::fclose(f) == 0 && ok;
 }
 
-// CRC-32 (the zlib polynomial) of the frame's 16-bit pixels in little-endian
-// order: the same number on every build that draws the same frame.
-uint32_t FrameCrc(const uint16_t* pixels) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < static_cast<size_t>(kWidth) * kHeight; ++i) {
-        for (int b = 0; b < 2; ++b) {
-            crc ^= (pixels[i] >> (8 * b)) & 0xFFu;
-            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 bool EndsWith(const std::string& s, const char* tail) {
     const std::string t(tail);
     return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
@@ -142,7 +129,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::printf("showcase: frame crc32 %08x\n", static_cast<unsigned>(FrameCrc(pixels)));
+    std::printf("showcase: frame crc32 %08x\n", static_cast<unsigned>(showcase::FrameCrc(pixels)));
     bool ok = EndsWith(path, ".bmp") ? WriteBmp(path, pixels) : WritePng(path, pixels);
     for (const Panel& panel : kPanels) {
         if (!panelDir) break;

@@ -2,7 +2,7 @@
 # Installs the built library into a temporary prefix, then builds and runs
 # hosts against the installed copy only:
 #   - the consumer project, finding the library with find_package and with
-#     pkg-config;
+#     pkg-config (WebAssembly: the modules run under node);
 #   - for a Windows build also the host program for the Microsoft C++ ABI
 #     (clang + lld-link) against the installed VexaCanvas15.lib.
 #
@@ -42,6 +42,18 @@ if [ -z "$toolchain" ]; then
         fi
     done
     echo "consumer: installed package found through CMake and pkg-config"
+    exit 0
+fi
+
+# WebAssembly: the archive is linked into each host's module, which runs
+# under the emulator (node).
+if [ -f "$scratch/build/consumer_cmake.js" ]; then
+    for exe in consumer_cmake consumer_pkgconfig; do
+        out=$("${emulator[@]}" "$scratch/build/$exe.js")
+        echo "$out"
+        grep -q "consumer: ok" <<<"$out"
+    done
+    echo "consumer: installed archive found through CMake and pkg-config"
     exit 0
 fi
 
