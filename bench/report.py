@@ -33,12 +33,13 @@ def load_bench(path):
             "cpu_ns": b["cpu_time"] * scale,
             "mpix": b.get("Mpix/s", 0.0),
             "base_ns": b.get("base_ns", 0.0),
+            "records": b.get("records", 0.0),
         }
     return data.get("context", {}), rows
 
 
 CONV = ["RGB555_RGB565", "RGB565_RGB555", "RGB888_RGB565", "RGB888_RGB555", "RGBA8888_ARGB1555", "RGBA8888_ARGB4444"]
-SIMD = ["scalar", "sse2", "ssse3", "avx2"]  # the processor check's level order
+SIMD = ["scalar", "sse2", "ssse3", "avx2", "avx512"]  # the processor check's level order
 LEVEL = ["L1", "L2", "mem"]
 SCENE = ["plain", "alpha 77", "alpha 128", "soft edge", "depth", "depth+alpha 128"]
 
@@ -60,6 +61,10 @@ def describe(name, row):
         return "scene " + SCENE[int(parts["kind"])]
     if name.startswith("BM_RawDraw"):
         return "raw %s" % ("64x64 (x256 per frame)" if parts["size"] == "64" else "640x480")
+    if name.startswith("BM_RawSmall"):
+        return "raw 64x64 x256 random, " + ("library" if name.endswith("library") else "memcpy of the visible rows")
+    if name.startswith("BM_ChainAlone"):
+        return "scene records walked, no pixel moved (limit)"
     if name.startswith("BM_ShortRunCopy"):
         return "short-run copy, " + ("library CopyPixels" if name.endswith("library") else "memcpy per run")
     if name.startswith("BM_FillRect"):
@@ -105,11 +110,75 @@ def speedups(rows):
         if not (name.startswith("BM_Convert") or name.startswith("BM_BlendRow/")) or "/simd:0/" in name:
             continue
         scalar = rows.get(
-            name.replace("/simd:1/", "/simd:0/").replace("/simd:2/", "/simd:0/").replace("/simd:3/", "/simd:0/")
+            name.replace("/simd:1/", "/simd:0/").replace("/simd:2/", "/simd:0/").replace("/simd:3/", "/simd:0/").replace("/simd:4/", "/simd:0/")
         )
         if scalar:
             lines.append("%-48s %8.2fx scalar" % (describe(name, r), scalar["cpu_ns"] / r["cpu_ns"]))
     return lines
+
+
+# ---- Limits and targets ---------------------------------------------------------
+
+# Bytes one visible pixel of the depth scene must move (depth write and copy
+# in one pass): the sample, the plane read and written, the sprite pixel read
+# and the canvas pixel written. Levels without masked stores also read the
+# canvas pixel (9 bytes); with them only passing pixels are written, so this
+# is the most a frame needs.
+DEPTH_BYTES_PER_PIXEL = 7
+
+
+def limit_lines(rows):
+    """The limit rows beside what they bound, and the targets met or missed,
+    each with its figures. Ratios of times for the same work (same records,
+    same pixels), so the Mpix/s convention does not enter."""
+    def ns(name):
+        r = rows.get(name)
+        return r["cpu_ns"] if r else None
+
+    scene = {k: ns("BM_Scene/kind:%d" % k) for k in range(6)}
+    chain = ns("BM_ChainAlone")
+    raw_lib, raw_mc = ns("BM_RawSmall/library"), ns("BM_RawSmall/memcpy_rows")
+    text = ["limits:"]
+    if chain and scene[0]:
+        rec = rows["BM_ChainAlone"].get("records", 0)
+        text.append("  scene span copy %.1f us a frame; its records walked alone %.1f us (%s); copy = %.2fx the "
+                    "chain-alone rate" % (scene[0] / 1e3, chain / 1e3,
+                                         ("%.2f ns a record" % (chain / rec)) if rec else "records not counted",
+                                         chain / scene[0]))
+    if raw_lib and raw_mc:
+        text.append("  raw 64x64 x256 random: library %.1f us, memcpy of the same visible rows %.1f us: %.2fx" %
+                    (raw_lib / 1e3, raw_mc / 1e3, raw_mc / raw_lib))
+    pixels = None
+    if scene[4]:
+        r = rows["BM_Scene/kind:4"]
+        pixels = r["mpix"] * r["cpu_ns"] / 1e3
+    for lvl, lname in ((1, "L2"), (2, "memory")):
+        mc = rows.get("BM_Memcpy/level:%d" % lvl)
+        if not (mc and pixels and scene[4]):
+            continue
+        moved = 2 * mc["mpix"] * 2e6  # bytes read plus bytes written a second by memcpy
+        need = pixels * DEPTH_BYTES_PER_PIXEL
+        floor_ns = need / moved * 1e9
+        text.append("  depth: %.0f bytes a frame (%d a visible pixel) at memcpy's %s rate of %.1f GB/s moved = "
+                    "%.1f us; measured %.1f us (%.2fx that bound)" % (need, DEPTH_BYTES_PER_PIXEL, lname, moved / 1e9,
+                                                                      floor_ns / 1e3, scene[4] / 1e3,
+                                                                      floor_ns / scene[4]))
+    targets = [
+        ("raw small images vs memcpy of their rows", raw_mc, raw_lib, 0.8),
+        ("span copy vs chain alone", chain, scene[0], 0.85),
+        ("soft edge vs our span copy", scene[0], scene[3], 0.8),
+        ("depth vs our span copy", scene[0], scene[4], 0.5),
+        ("depth+alpha 128 vs alpha 128", scene[2], scene[5], 0.5),
+    ]
+    text.append("")
+    text.append("%-42s %8s %6s  %s" % ("target (speed ratio)", "value", "goal", "status"))
+    for what, ref, ours, goal in targets:
+        if not (ref and ours):
+            text.append("%-42s %8s %6.2f  not measured" % (what, "-", goal))
+            continue
+        v = ref / ours
+        text.append("%-42s %8.2f %6.2f  %s" % (what, v, goal, "met" if v >= goal else "MISSED"))
+    return text
 
 
 # ---- PNG chart ----------------------------------------------------------------
@@ -263,6 +332,8 @@ def main():
                 "bytes written, same cache level, divided by the operation's time")
     text.append("")
     text += lines
+    text.append("")
+    text += limit_lines(rows)
     text.append("")
     text.append("SIMD forms against their scalar forms:")
     text += speedups(rows)

@@ -110,14 +110,16 @@ bool FusedRecords(const SpanImageView& image, const SpanImageView& depth) {
         // on the cache at every record (a prefetch never faults).
         VC15_PREFETCH(c + 512);
         VC15_PREFETCH(d + 256);
+        // The count alone, loaded by itself, is what the next address waits
+        // on; the whole headers are compared beside that chain.
+        uint32_t count;
+        std::memcpy(&count, c + 4, 4);
         uint64_t hc, hd;
         std::memcpy(&hc, c, 8);
         std::memcpy(&hd, d, 8);
-        if (hc != hd) return false;
-        const uint64_t count = hc >> 32;
-        if ((hc & 0xffffu) + count > width) return false;
-        c += 8 + 2 * count;
-        d += 8 + count;
+        if (hc != hd || (hc & 0xffffu) + count > width) return false;
+        c += 8 + 2 * size_t{count};
+        d += 8 + size_t{count};
     }
     return true;
 }

@@ -72,6 +72,23 @@ VC15_ALWAYS_INLINE void StoreBytes(void* p, typename O::V v, FirstLanes f) {
     O::StoreN8(p, v, f.n);
 }
 
+// A struct that stores only the lanes a mask picks (StoreWhereN16, see
+// simd/avx512.h): the depth rows then write the passing pixels alone and
+// never read the canvas.
+template <class O>
+constexpr bool kPassStores = requires(void* p, typename O::V v) {
+    O::StoreWhereN16(p, v, v, 0u);
+};
+
+template <class O>
+VC15_ALWAYS_INLINE void StoreWhere(void* p, typename O::V v, typename O::V mask, AllLanes) {
+    O::StoreWhereN16(p, v, mask, O::kLanes);
+}
+template <class O>
+VC15_ALWAYS_INLINE void StoreWhere(void* p, typename O::V v, typename O::V mask, FirstLanes f) {
+    O::StoreWhereN16(p, v, mask, f.n);
+}
+
 // ---- Row blend ------------------------------------------------------------
 
 template <class O>
@@ -234,7 +251,8 @@ VC15_ALWAYS_INLINE void BlendRunPrepared(uint16_t* dst, const uint16_t* src, uin
 }
 
 // ---- Depth rows -------------------------------------------------------------
-// Every pixel of a step is stored, the failing ones with their old value.
+// Every pixel of a step is stored, the failing ones with their old value,
+// except with structs that store the passing lanes alone (kPassStores).
 
 // 0xFF in each byte where v + bias <= plane (unsigned, no wrap): v <= plane -
 // bias with the difference taken only when plane >= bias.
@@ -333,14 +351,27 @@ VC15_ALWAYS_INLINE void DepthCopy(uint16_t* dst, const uint8_t* plane, const uin
             using B = typename decltype(step)::Bytes;
             using P = typename decltype(step)::Pixels;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
-            Windows<P::kLanes, decltype(step)::kMaskedTail>(
-                n,
-                [&](uint32_t i, auto lanes) {
-                    const typename P::V pass =
-                        P::WidenBytes(PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
-                    return P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass);
-                },
-                [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
+            const auto pass = [&](uint32_t i, auto lanes) {
+                return P::WidenBytes(PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
+            };
+            if constexpr (kPassStores<P>) {
+                struct Out {
+                    typename P::V pixels, pass;
+                };
+                Windows<P::kLanes, decltype(step)::kMaskedTail>(
+                    n,
+                    [&](uint32_t i, auto lanes) {
+                        return Out{LoadLanes<P>(src + i, lanes), pass(i, lanes)};
+                    },
+                    [&](uint32_t i, const Out& o, auto lanes) { StoreWhere<P>(dst + i, o.pixels, o.pass, lanes); });
+            } else {
+                Windows<P::kLanes, decltype(step)::kMaskedTail>(
+                    n,
+                    [&](uint32_t i, auto lanes) {
+                        return P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass(i, lanes));
+                    },
+                    [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
+            }
         },
         [&] { depth_rows::CopyScalar(dst, plane, src, samples, n, bias); });
 }
@@ -359,19 +390,25 @@ VC15_ALWAYS_INLINE void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
             struct Out {
                 typename B::V plane;
-                typename P::V pixels;
+                typename P::V pixels, pass;
             };
             Windows<P::kLanes, decltype(step)::kMaskedTail>(
                 n,
                 [&](uint32_t i, auto lanes) {
                     const typename B::V p = LoadBytes<B>(plane + i, lanes), v = LoadBytes<B>(samples + i, lanes);
                     const typename P::V pass = P::WidenBytes(PassMask<B>(v, p, b));
-                    return Out{B::MinU8(p, B::AddsU8(v, b)),
-                               P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass)};
+                    const typename P::V s = LoadLanes<P>(src + i, lanes);
+                    if constexpr (kPassStores<P>)
+                        return Out{B::MinU8(p, B::AddsU8(v, b)), s, pass};
+                    else
+                        return Out{B::MinU8(p, B::AddsU8(v, b)), P::Pick(LoadLanes<P>(dst + i, lanes), s, pass), pass};
                 },
                 [&](uint32_t i, const Out& o, auto lanes) {
                     StoreBytes<B>(plane + i, o.plane, lanes);
-                    StoreLanes<P>(dst + i, o.pixels, lanes);
+                    if constexpr (kPassStores<P>)
+                        StoreWhere<P>(dst + i, o.pixels, o.pass, lanes);
+                    else
+                        StoreLanes<P>(dst + i, o.pixels, lanes);
                 });
         },
         [&] { depth_rows::WriteCopyScalar(dst, plane, src, samples, n, bias); });

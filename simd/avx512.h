@@ -6,7 +6,9 @@
 // declares kMaskedTail: LoadN16 / StoreN16 move the first r 16-bit lanes and
 // LoadN8 / StoreN8 the first r bytes (r up to the register's count, below
 // it for bytes of a 512-bit register), and
-// LanesFrom(k) is -1 in the 16-bit lanes j >= k. A masked load reads nothing
+// LanesFrom(k) is -1 in the 16-bit lanes j >= k. StoreWhereN16 writes the
+// lanes among the first r whose mask lane is -1 and nothing else, so a
+// kernel that keeps the old value of the others need not read them. A masked load reads nothing
 // beyond those elements and a masked store writes nothing beyond them, so a
 // tail of any length is one step with no overlap and no branch on its length.
 // Pick is one bitwise select (vpternlog) on the 0 / -1 lanes.
@@ -44,6 +46,9 @@ struct Avx512V128 : X128<Avx512V128> {
     static V LoadN8(const void* p, uint32_t r) { return _mm_maskz_loadu_epi8(avx512::First16(r), p); }
     static void StoreN8(void* p, V v, uint32_t r) { _mm_mask_storeu_epi8(p, avx512::First16(r), v); }
     static V LanesFrom(uint32_t k) { return _mm_movm_epi16(static_cast<__mmask8>(~avx512::First8(k))); }
+    static void StoreWhereN16(void* p, V v, V mask, uint32_t r) {
+        _mm_mask_storeu_epi16(p, _mm_movepi16_mask(mask) & avx512::First8(r), v);
+    }
 };
 
 // Four 16-bit lanes (eight bytes); the masked forms of the full register
@@ -59,6 +64,9 @@ struct Avx512V256 : X256<Avx512V256> {
     static V LoadN8(const void* p, uint32_t r) { return _mm256_maskz_loadu_epi8(avx512::First32(r), p); }
     static void StoreN8(void* p, V v, uint32_t r) { _mm256_mask_storeu_epi8(p, avx512::First32(r), v); }
     static V LanesFrom(uint32_t k) { return _mm256_movm_epi16(static_cast<__mmask16>(~avx512::First16(k))); }
+    static void StoreWhereN16(void* p, V v, V mask, uint32_t r) {
+        _mm256_mask_storeu_epi16(p, _mm256_movepi16_mask(mask) & avx512::First16(r), v);
+    }
 };
 
 // Thirty-two 16-bit lanes (64 bytes). The compares give a mask register,
@@ -104,6 +112,9 @@ struct Avx512V512 {
     static V LoadN8(const void* p, uint32_t r) { return _mm512_maskz_loadu_epi8(avx512::First64(r), p); }
     static void StoreN8(void* p, V v, uint32_t r) { _mm512_mask_storeu_epi8(p, avx512::First64(r), v); }
     static V LanesFrom(uint32_t k) { return _mm512_movm_epi16(~avx512::First32(k)); }
+    static void StoreWhereN16(void* p, V v, V mask, uint32_t r) {
+        _mm512_mask_storeu_epi16(p, _mm512_movepi16_mask(mask) & avx512::First32(r), v);
+    }
 };
 
 }  // namespace vc15::simd

@@ -1,14 +1,17 @@
 // The depth rows at every processor level against the scalar rules, bit for
 // bit (write, copy, blend, and the fused write-and-copy against the write then
 // the copy) over all short lengths, long runs, every bias class and unaligned
-// pointers; then whole depth draws against the reference model, of sprites
-// that take the single walk (rows in order, overlapping or out-of-order
-// records) and of those that must not (other depth headers or box).
+// pointers, and every row against guard pages (the canvas row is written
+// only where pixels pass, and nothing is touched beyond a run); then whole depth draws against the reference model, of
+// sprites that take the single walk (rows in order, overlapping or out-of-order records) and of those that must not
+// (other depth headers or box).
 #include "blit/depth_rows.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -17,6 +20,7 @@
 #include "canvas/draw.h"
 #include "core/kernel_table.h"
 #include "draw_test_support.h"
+#include "guard_pages.h"
 #include "levels.h"
 #include "reference_model.h"
 
@@ -83,6 +87,38 @@ TEST(DepthRows, EveryLengthBiasAndLevelMatchesScalar) {
             for (uint32_t level = 0; level <= 256; level += 37) {
                 CheckRows(n, 1, level % 50, level, rng);
                 if (testing::Test::HasFatalFailure()) return;
+            }
+    });
+}
+
+// Each of the four rows in its own block against a guard page, on either
+// side, for the lengths around every step width: a load or store of one
+// element beyond the run faults. The results must equal the scalar rules'.
+TEST(DepthRows, RowsAgainstGuardPagesMatchScalar) {
+    AtEveryLevel([](vc15::cpu::Level) {
+        std::mt19937 rng(5);
+        for (auto side : {vc15test::GuardSide::After, vc15test::GuardSide::Before})
+            for (uint32_t n : {1u, 3u, 4u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 100u}) {
+                const Rows base = MakeRows(n, rng);
+                vc15test::GuardedBuffer dst(2 * n, side), plane(n, side), src(2 * n, side), samples(n, side);
+                auto* d = reinterpret_cast<uint16_t*>(dst.data());
+                std::memcpy(src.data(), base.src.data(), 2 * n);
+                std::memcpy(samples.data(), base.samples.data(), n);
+                Rows want = base;
+                dr::WriteScalar(want.plane.data(), want.samples.data(), n, 0);
+                dr::CopyScalar(want.dst.data(), want.plane.data(), want.src.data(), want.samples.data(), n, 0);
+                std::memcpy(d, base.dst.data(), 2 * n);
+                std::memcpy(plane.data(), base.plane.data(), n);
+                vc15::Kernels().depthWriteCopy(d, plane.data(), reinterpret_cast<const uint16_t*>(src.data()),
+                                               samples.data(), n, 0);
+                ASSERT_TRUE(std::equal(d, d + n, want.dst.begin())) << "write-copy n " << n;
+                ASSERT_TRUE(std::equal(plane.data(), plane.data() + n, want.plane.begin())) << "write-copy n " << n;
+                std::memcpy(d, base.dst.data(), 2 * n);
+                vc15::Kernels().depthCopy(d, plane.data(), reinterpret_cast<const uint16_t*>(src.data()),
+                                          samples.data(), n, 0);
+                want.dst = base.dst;
+                dr::CopyScalar(want.dst.data(), want.plane.data(), want.src.data(), want.samples.data(), n, 0);
+                ASSERT_TRUE(std::equal(d, d + n, want.dst.begin())) << "copy n " << n;
             }
     });
 }
