@@ -8,7 +8,9 @@ string(REPLACE "[" "@VC15_LB@" VC15_GUIDE_TEXT "${VC15_GUIDE_TEXT}")
 string(REPLACE "]" "@VC15_RB@" VC15_GUIDE_TEXT "${VC15_GUIDE_TEXT}")
 string(REGEX MATCHALL "```cpp\n[^`]*```" VC15_GUIDE_BLOCKS "${VC15_GUIDE_TEXT}")
 set(VC15_GUIDE_INDEX 0)
-if(NOT WIN32)
+# SDL2 for the guide's complete host, where the build machine's SDL2 is the
+# target's (Emscripten would find the build machine's headers and libraries).
+if(NOT WIN32 AND NOT EMSCRIPTEN)
   find_package(PkgConfig QUIET)
   if(PkgConfig_FOUND)
     pkg_check_modules(VC15_GUIDE_SDL2 QUIET IMPORTED_TARGET sdl2)
