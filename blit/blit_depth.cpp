@@ -2,7 +2,6 @@
 // whole-sprite test; the drawing blits walk colour and depth records in pairs.
 #include <cstring>
 
-#include "blit/blit_ops.h"
 #include "blit/blits.h"
 #include "core/kernel_table.h"
 
@@ -15,73 +14,6 @@
 namespace vc15 {
 
 namespace {
-
-// Depth plane bytes, addressed with the canvas's row pitch.
-struct PlaneTarget {
-    explicit PlaneTarget(const DrawTarget& canvas) : plane(canvas.plane), pitch(canvas.width) {}
-    uint8_t* At(int64_t row, int64_t col) const { return plane + static_cast<ptrdiff_t>(row * pitch + col); }
-    uint8_t* plane;
-    int64_t pitch;
-};
-
-// Lowers the plane to sample + bias where that is not farther.
-struct DepthWriteOp : PlaneTarget {
-    DepthWriteOp(const DrawTarget& canvas, uint32_t b) : PlaneTarget(canvas), bias(b), row(Kernels().depthWrite) {}
-    void Run(const DepthSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
-        row(At(r, col), s.samples + first, len, bias);
-    }
-    void Whole(const DepthSpan& s, int64_t r, int64_t col) const { Run(s, r, col, 0, s.count); }
-    uint32_t bias;
-    decltype(KernelTable::depthWrite) row;
-};
-
-// Depth-tested pixel write; Write decides what a passing pixel becomes.
-template <class Write>
-struct DepthTestOp : PlaneTarget {
-    DepthTestOp(const DrawTarget& canvas, uint32_t b, Write w)
-        : PlaneTarget(canvas), pixels(canvas), bias(b), write(w) {}
-    void Run(const PairedSpan& s, int64_t row, int64_t col, uint32_t first, uint32_t len) const {
-        write(pixels.At(row, col), At(row, col), s.pixels + first, s.samples + first, len, bias);
-    }
-    void Whole(const PairedSpan& s, int64_t row, int64_t col) const { Run(s, row, col, 0, s.count); }
-    PixelTarget pixels;
-    uint32_t bias;
-    Write write;
-};
-
-// A passing pixel becomes the sprite's pixel. The row forms of the active
-// level are fetched once per draw.
-struct DepthCopy {
-    void operator()(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                    uint32_t bias) const {
-        row(dst, plane, src, samples, n, bias);
-    }
-    decltype(KernelTable::depthCopy) row = Kernels().depthCopy;
-};
-
-// A passing pixel becomes the per-pixel blend of the sprite's over it.
-struct DepthBlend {
-    void operator()(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
-                    uint32_t bias) const {
-        row(dst, plane, src, samples, n, bias, level);
-    }
-    uint32_t level;
-    decltype(KernelTable::depthBlend) row = Kernels().depthBlend;
-};
-
-// The depth write and the copy of each record in one pass, for images that
-// FusedRecords has cleared.
-struct WriteCopyOp : PlaneTarget {
-    WriteCopyOp(const DrawTarget& canvas, uint32_t b)
-        : PlaneTarget(canvas), pixels(canvas), bias(b), row(Kernels().depthWriteCopy) {}
-    void Run(const PairedSpan& s, int64_t r, int64_t col, uint32_t first, uint32_t len) const {
-        row(pixels.At(r, col), At(r, col), s.pixels + first, s.samples + first, len, bias);
-    }
-    void Whole(const PairedSpan& s, int64_t r, int64_t col) const { Run(s, r, col, 0, s.count); }
-    PixelTarget pixels;
-    uint32_t bias;
-    decltype(KernelTable::depthWriteCopy) row;
-};
 
 // True when writing and testing each record in turn gives what the whole
 // write pass followed by the test walk gives. Take one canvas pixel and the
@@ -124,23 +56,11 @@ bool FusedRecords(const SpanImageView& image, const SpanImageView& depth) {
     return true;
 }
 
-template <class Write>
-void DrawDepthTested(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
-                     const DepthArgs& params, Write write) {
-    if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
-    DepthTestOp<Write> op(canvas, params.bias, write);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.head.width, image.head.height,
-                                  PairedSpans<>(image, params.depth), op);
-}
-
 }  // namespace
 
 bool WriteSpansDepth(const DrawTarget& canvas, int32_t x, int32_t y, const DepthArgs& params) {
     if (params.flags & DEPTH_CLEAR) FillPlane(canvas, params.clearValue);
-    const SpanImageView& depth = params.depth;
-    DepthWriteOp op(canvas, params.bias);
-    WalkSpans<InsideRule::Strict>(canvas.clip, x, y, depth.head.width, depth.head.height, PackedDepthSpans<>(depth),
-                                  op);
+    Kernels().drawDepthWrite(canvas, x, y, params.depth, params.bias);
     return true;
 }
 
@@ -149,12 +69,11 @@ bool DrawSpansDepth(const DrawTarget& canvas, int32_t x, int32_t y, const SpanIm
     // One walk instead of two where that provably gives the same frame.
     if ((params.flags & DEPTH_WRITE) && FusedRecords(image, params.depth)) {
         if (params.flags & DEPTH_CLEAR) FillPlane(canvas, params.clearValue);
-        WriteCopyOp op(canvas, params.bias);
-        WalkSpans<InsideRule::Strict>(canvas.clip, x, y, image.head.width, image.head.height,
-                                      PairedSpans<false>(image, params.depth), op);
+        Kernels().drawDepthWriteCopy(canvas, x, y, image, params.depth, params.bias);
         return true;
     }
-    DrawDepthTested(canvas, x, y, image, params, DepthCopy{});
+    if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
+    Kernels().drawDepthCopy(canvas, x, y, image, params.depth, params.bias);
     return true;
 }
 
@@ -165,7 +84,8 @@ bool DrawSpansDepthAlpha(const DrawTarget& canvas, int32_t x, int32_t y, const S
                          const DepthArgs& params, uint32_t level) {
     uint32_t L = level & 0xffffu;
     if (L > 256) L = 256;
-    DrawDepthTested(canvas, x, y, image, params, DepthBlend{L});
+    if (params.flags & DEPTH_WRITE) WriteSpansDepth(canvas, x, y, params);
+    Kernels().drawDepthBlend(canvas, x, y, image, params.depth, params.bias, L);
     return true;
 }
 

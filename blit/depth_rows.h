@@ -33,6 +33,25 @@ VC15_KERNEL_ABI void WriteCopyScalar(uint16_t* dst, uint8_t* plane, const uint16
                                      uint32_t n, uint32_t bias);
 VC15_KERNEL_ABI void BlendScalar(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples,
                                  uint32_t n, uint32_t bias, uint32_t L);
+
+// The scalar forms under the names the depth walks take (blit/depth_walks.h).
+struct ScalarRows {
+    static void Write(uint8_t* plane, const uint8_t* samples, uint32_t n, uint32_t bias) {
+        WriteScalar(plane, samples, n, bias);
+    }
+    static void Copy(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                     uint32_t bias) {
+        CopyScalar(dst, plane, src, samples, n, bias);
+    }
+    static void WriteCopy(uint16_t* dst, uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                          uint32_t bias) {
+        WriteCopyScalar(dst, plane, src, samples, n, bias);
+    }
+    static void Blend(uint16_t* dst, const uint8_t* plane, const uint16_t* src, const uint8_t* samples, uint32_t n,
+                      uint32_t bias, uint32_t L) {
+        BlendScalar(dst, plane, src, samples, n, bias, L);
+    }
+};
 }  // namespace depth_rows
 
 }  // namespace vc15

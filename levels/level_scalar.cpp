@@ -4,6 +4,7 @@
 #include "blit/blend_row_internal.h"
 #include "blit/blit_ops.h"
 #include "blit/depth_rows.h"
+#include "blit/depth_walks.h"
 #include "core/kernel_table.h"
 #include "pixel/convert.h"
 
@@ -21,6 +22,7 @@ void FillScalar(KernelTable& t) {
     t.depthCopy = depth_rows::CopyScalar;
     t.depthBlend = depth_rows::BlendScalar;
     t.depthWriteCopy = depth_rows::WriteCopyScalar;
+    SetDepthDraws<depth_rows::ScalarRows>(t);
 
     t.rgb555ToRgb565 = scalar::Rgb555ToRgb565;
     t.rgb565ToRgb555 = scalar::Rgb565ToRgb555;
