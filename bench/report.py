@@ -64,6 +64,8 @@ def describe(name, row):
     if name.startswith("BM_RawSmall"):
         return "raw 64x64 x256 random, " + ("library" if name.endswith("library") else "memcpy of the visible rows")
     if name.startswith("BM_ChainAlone"):
+        if name.endswith("store:1"):
+            return "scene records walked, one pixel stored a record"
         return "scene records walked, no pixel moved (limit)"
     if name.startswith("BM_ShortRunCopy"):
         return "short-run copy, " + ("library CopyPixels" if name.endswith("library") else "memcpy per run")
@@ -136,15 +138,19 @@ def limit_lines(rows):
         return r["cpu_ns"] if r else None
 
     scene = {k: ns("BM_Scene/kind:%d" % k) for k in range(6)}
-    chain = ns("BM_ChainAlone")
+    chain = ns("BM_ChainAlone/store:0")
+    one_store = ns("BM_ChainAlone/store:1")
     raw_lib, raw_mc = ns("BM_RawSmall/library"), ns("BM_RawSmall/memcpy_rows")
     text = ["limits:"]
     if chain and scene[0]:
-        rec = rows["BM_ChainAlone"].get("records", 0)
+        rec = rows["BM_ChainAlone/store:0"].get("records", 0)
         text.append("  scene span copy %.1f us a frame; its records walked alone %.1f us (%s); copy = %.2fx the "
                     "chain-alone rate" % (scene[0] / 1e3, chain / 1e3,
                                          ("%.2f ns a record" % (chain / rec)) if rec else "records not counted",
                                          chain / scene[0]))
+        if one_store:
+            text.append("  the same walk storing one pixel a record: %.1f us (%.2fx the chain-alone rate); the copy "
+                        "= %.2fx its rate" % (one_store / 1e3, chain / one_store, one_store / scene[0]))
     if raw_lib and raw_mc:
         text.append("  raw 64x64 x256 random: library %.1f us, memcpy of the same visible rows %.1f us: %.2fx" %
                     (raw_lib / 1e3, raw_mc / 1e3, raw_mc / raw_lib))
