@@ -73,21 +73,25 @@ VC15_ALWAYS_INLINE void StoreBytes(void* p, typename O::V v, FirstLanes f) {
     O::StoreN8(p, v, f.n);
 }
 
-// A struct that stores only the lanes a mask picks (StoreWhereN16, see
-// simd/avx512.h): the depth rows then write the passing pixels alone and
-// never read the canvas.
-template <class O>
-constexpr bool kPassStores = requires(void* p, typename O::V v) {
-    O::StoreWhereN16(p, v, v, 0u);
+// Structs with mask registers (simd/avx512.h): the depth test of B's bytes
+// gives one bit a sample, which with one sample a pixel is, as it stands,
+// the store mask of P's pixels. The depth rows then write the passing
+// pixels alone and never read the canvas, with no mask widened to lanes.
+template <class B, class P>
+constexpr bool kPassBits = requires(typename B::V v, void* p, typename P::V x) {
+    P::StoreBits16(p, x, B::PassBits(v, v, v));
 };
 
-template <class O>
-VC15_ALWAYS_INLINE void StoreWhere(void* p, typename O::V v, typename O::V mask, AllLanes) {
-    O::StoreWhereN16(p, v, mask, O::kLanes);
+// The pass bits of a step: beyond the first f.n elements the masked loads
+// give zeros, which may pass, so those bits are cleared.
+template <class B>
+VC15_ALWAYS_INLINE auto PassBits(typename B::V v, typename B::V plane, typename B::V bias, AllLanes) {
+    return B::PassBits(v, plane, bias);
 }
-template <class O>
-VC15_ALWAYS_INLINE void StoreWhere(void* p, typename O::V v, typename O::V mask, FirstLanes f) {
-    O::StoreWhereN16(p, v, mask, f.n);
+template <class B>
+VC15_ALWAYS_INLINE auto PassBits(typename B::V v, typename B::V plane, typename B::V bias, FirstLanes f) {
+    const auto bits = B::PassBits(v, plane, bias);
+    return static_cast<decltype(bits)>(bits & ((uint64_t{1} << f.n) - 1u));
 }
 
 // ---- Row blend ------------------------------------------------------------
@@ -253,7 +257,7 @@ VC15_ALWAYS_INLINE void BlendRunPrepared(uint16_t* dst, const uint16_t* src, uin
 
 // ---- Depth rows -------------------------------------------------------------
 // Every pixel of a step is stored, the failing ones with their old value,
-// except with structs that store the passing lanes alone (kPassStores).
+// except with structs that store the passing lanes alone (kPassBits).
 
 // 0xFF in each byte where v + bias <= plane (unsigned, no wrap): v <= plane -
 // bias with the difference taken only when plane >= bias.
@@ -352,24 +356,25 @@ VC15_ALWAYS_INLINE void DepthCopy(uint16_t* dst, const uint8_t* plane, const uin
             using B = typename decltype(step)::Bytes;
             using P = typename decltype(step)::Pixels;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
-            const auto pass = [&](uint32_t i, auto lanes) {
-                return P::WidenBytes(PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
-            };
-            if constexpr (kPassStores<P>) {
+            if constexpr (kPassBits<B, P>) {
                 struct Out {
-                    typename P::V pixels, pass;
+                    typename P::V pixels;
+                    decltype(B::PassBits(b, b, b)) pass;
                 };
                 Windows<P::kLanes, decltype(step)::kMaskedTail>(
                     n,
                     [&](uint32_t i, auto lanes) {
-                        return Out{LoadLanes<P>(src + i, lanes), pass(i, lanes)};
+                        return Out{LoadLanes<P>(src + i, lanes), PassBits<B>(LoadBytes<B>(samples + i, lanes),
+                                                                             LoadBytes<B>(plane + i, lanes), b, lanes)};
                     },
-                    [&](uint32_t i, const Out& o, auto lanes) { StoreWhere<P>(dst + i, o.pixels, o.pass, lanes); });
+                    [&](uint32_t i, const Out& o, auto) { P::StoreBits16(dst + i, o.pixels, o.pass); });
             } else {
                 Windows<P::kLanes, decltype(step)::kMaskedTail>(
                     n,
                     [&](uint32_t i, auto lanes) {
-                        return P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass(i, lanes));
+                        const typename P::V pass = P::WidenBytes(
+                            PassMask<B>(LoadBytes<B>(samples + i, lanes), LoadBytes<B>(plane + i, lanes), b));
+                        return P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass);
                     },
                     [&](uint32_t i, const typename P::V& v, auto lanes) { StoreLanes<P>(dst + i, v, lanes); });
             }
@@ -389,28 +394,41 @@ VC15_ALWAYS_INLINE void DepthWriteCopy(uint16_t* dst, uint8_t* plane, const uint
             using B = typename decltype(step)::Bytes;
             using P = typename decltype(step)::Pixels;
             const typename B::V b = B::Set8(static_cast<uint8_t>(bias));
-            struct Out {
-                typename B::V plane;
-                typename P::V pixels, pass;
-            };
-            Windows<P::kLanes, decltype(step)::kMaskedTail>(
-                n,
-                [&](uint32_t i, auto lanes) {
-                    const typename B::V p = LoadBytes<B>(plane + i, lanes), v = LoadBytes<B>(samples + i, lanes);
-                    const typename P::V pass = P::WidenBytes(PassMask<B>(v, p, b));
-                    const typename P::V s = LoadLanes<P>(src + i, lanes);
-                    if constexpr (kPassStores<P>)
-                        return Out{B::MinU8(p, B::AddsU8(v, b)), s, pass};
-                    else
-                        return Out{B::MinU8(p, B::AddsU8(v, b)), P::Pick(LoadLanes<P>(dst + i, lanes), s, pass), pass};
-                },
-                [&](uint32_t i, const Out& o, auto lanes) {
-                    StoreBytes<B>(plane + i, o.plane, lanes);
-                    if constexpr (kPassStores<P>)
-                        StoreWhere<P>(dst + i, o.pixels, o.pass, lanes);
-                    else
+            if constexpr (kPassBits<B, P>) {
+                struct Out {
+                    typename B::V plane;
+                    typename P::V pixels;
+                    decltype(B::PassBits(b, b, b)) pass;
+                };
+                Windows<P::kLanes, decltype(step)::kMaskedTail>(
+                    n,
+                    [&](uint32_t i, auto lanes) {
+                        const typename B::V p = LoadBytes<B>(plane + i, lanes), v = LoadBytes<B>(samples + i, lanes);
+                        return Out{B::MinU8(p, B::AddsU8(v, b)), LoadLanes<P>(src + i, lanes),
+                                   PassBits<B>(v, p, b, lanes)};
+                    },
+                    [&](uint32_t i, const Out& o, auto lanes) {
+                        StoreBytes<B>(plane + i, o.plane, lanes);
+                        P::StoreBits16(dst + i, o.pixels, o.pass);
+                    });
+            } else {
+                struct Out {
+                    typename B::V plane;
+                    typename P::V pixels;
+                };
+                Windows<P::kLanes, decltype(step)::kMaskedTail>(
+                    n,
+                    [&](uint32_t i, auto lanes) {
+                        const typename B::V p = LoadBytes<B>(plane + i, lanes), v = LoadBytes<B>(samples + i, lanes);
+                        const typename P::V pass = P::WidenBytes(PassMask<B>(v, p, b));
+                        return Out{B::MinU8(p, B::AddsU8(v, b)),
+                                   P::Pick(LoadLanes<P>(dst + i, lanes), LoadLanes<P>(src + i, lanes), pass)};
+                    },
+                    [&](uint32_t i, const Out& o, auto lanes) {
+                        StoreBytes<B>(plane + i, o.plane, lanes);
                         StoreLanes<P>(dst + i, o.pixels, lanes);
-                });
+                    });
+            }
         },
         [&] { depth_rows::WriteCopyScalar(dst, plane, src, samples, n, bias); });
 }

@@ -6,11 +6,13 @@
 // declares kMaskedTail: LoadN16 / StoreN16 move the first r 16-bit lanes and
 // LoadN8 / StoreN8 the first r bytes (r up to the register's count, below
 // it for bytes of a 512-bit register), and
-// LanesFrom(k) is -1 in the 16-bit lanes j >= k. StoreWhereN16 writes the
-// lanes among the first r whose mask lane is -1 and nothing else, so a
-// kernel that keeps the old value of the others need not read them. A masked load reads nothing
-// beyond those elements and a masked store writes nothing beyond them, so a
-// tail of any length is one step with no overlap and no branch on its length.
+// LanesFrom(k) is -1 in the 16-bit lanes j >= k. PassBits is the depth test
+// of each byte (v + bias <= plane, no wrap) as one mask bit a byte, and
+// StoreBits16 writes the 16-bit lanes whose bit is set and nothing else, so
+// a kernel that keeps the old value of the others need not read them. A
+// masked load reads nothing beyond those elements and a masked store writes
+// nothing beyond them, so a tail of any length is one step with no overlap
+// and no branch on its length.
 // Pick is one bitwise select (vpternlog) on the 0 / -1 lanes.
 #pragma once
 
@@ -46,9 +48,10 @@ struct Avx512V128 : X128<Avx512V128> {
     static V LoadN8(const void* p, uint32_t r) { return _mm_maskz_loadu_epi8(avx512::First16(r), p); }
     static void StoreN8(void* p, V v, uint32_t r) { _mm_mask_storeu_epi8(p, avx512::First16(r), v); }
     static V LanesFrom(uint32_t k) { return _mm_movm_epi16(static_cast<__mmask8>(~avx512::First8(k))); }
-    static void StoreWhereN16(void* p, V v, V mask, uint32_t r) {
-        _mm_mask_storeu_epi16(p, _mm_movepi16_mask(mask) & avx512::First8(r), v);
+    static __mmask16 PassBits(V v, V plane, V bias) {
+        return _mm_cmple_epu8_mask(v, _mm_subs_epu8(plane, bias)) & _mm_cmpge_epu8_mask(plane, bias);
     }
+    static void StoreBits16(void* p, V v, __mmask8 k) { _mm_mask_storeu_epi16(p, k, v); }
 };
 
 // Four 16-bit lanes (eight bytes); the masked forms of the full register
@@ -64,9 +67,10 @@ struct Avx512V256 : X256<Avx512V256> {
     static V LoadN8(const void* p, uint32_t r) { return _mm256_maskz_loadu_epi8(avx512::First32(r), p); }
     static void StoreN8(void* p, V v, uint32_t r) { _mm256_mask_storeu_epi8(p, avx512::First32(r), v); }
     static V LanesFrom(uint32_t k) { return _mm256_movm_epi16(static_cast<__mmask16>(~avx512::First16(k))); }
-    static void StoreWhereN16(void* p, V v, V mask, uint32_t r) {
-        _mm256_mask_storeu_epi16(p, _mm256_movepi16_mask(mask) & avx512::First16(r), v);
+    static __mmask32 PassBits(V v, V plane, V bias) {
+        return _mm256_cmple_epu8_mask(v, _mm256_subs_epu8(plane, bias)) & _mm256_cmpge_epu8_mask(plane, bias);
     }
+    static void StoreBits16(void* p, V v, __mmask16 k) { _mm256_mask_storeu_epi16(p, k, v); }
 };
 
 // Thirty-two 16-bit lanes (64 bytes). The compares give a mask register,
@@ -112,9 +116,10 @@ struct Avx512V512 {
     static V LoadN8(const void* p, uint32_t r) { return _mm512_maskz_loadu_epi8(avx512::First64(r), p); }
     static void StoreN8(void* p, V v, uint32_t r) { _mm512_mask_storeu_epi8(p, avx512::First64(r), v); }
     static V LanesFrom(uint32_t k) { return _mm512_movm_epi16(~avx512::First32(k)); }
-    static void StoreWhereN16(void* p, V v, V mask, uint32_t r) {
-        _mm512_mask_storeu_epi16(p, _mm512_movepi16_mask(mask) & avx512::First32(r), v);
+    static __mmask64 PassBits(V v, V plane, V bias) {
+        return _mm512_cmple_epu8_mask(v, _mm512_subs_epu8(plane, bias)) & _mm512_cmpge_epu8_mask(plane, bias);
     }
+    static void StoreBits16(void* p, V v, __mmask32 k) { _mm512_mask_storeu_epi16(p, k, v); }
 };
 
 }  // namespace vc15::simd
