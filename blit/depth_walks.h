@@ -11,6 +11,7 @@
 
 #include "blit/blit_ops.h"
 #include "blit/depth_rows.h"
+#include "core/kernel_abi.h"
 #include "core/kernel_table.h"
 #include "core/level_namespace.h"
 
@@ -58,15 +59,16 @@ struct DepthDraws {
                                       PairedSpans<kFetchAhead>(image, depth), op);
     }
 
-    static void Write(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& depth, uint32_t bias) {
+    VC15_KERNEL_ABI static void Write(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& depth,
+                                      uint32_t bias) {
         WriteOp op(canvas, bias);
         WalkSpans<InsideRule::Strict>(canvas.clip, x, y, depth.head.width, depth.head.height, PackedDepthSpans<>(depth),
                                       op);
     }
 
     // A passing pixel becomes the sprite's pixel.
-    static void Copy(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
-                     const SpanImageView& depth, uint32_t bias) {
+    VC15_KERNEL_ABI static void Copy(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                                     const SpanImageView& depth, uint32_t bias) {
         Paired<true>(canvas, x, y, image, depth,
                      [bias](uint16_t* d, const uint8_t* p, const uint16_t* s, const uint8_t* v, uint32_t n) {
                          Rows::Copy(d, p, s, v, n, bias);
@@ -75,8 +77,8 @@ struct DepthDraws {
 
     // A passing pixel becomes the per-pixel blend of the sprite's over it at
     // level L (0..256).
-    static void Blend(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
-                      const SpanImageView& depth, uint32_t bias, uint32_t L) {
+    VC15_KERNEL_ABI static void Blend(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                                      const SpanImageView& depth, uint32_t bias, uint32_t L) {
         Paired<true>(canvas, x, y, image, depth,
                      [bias, L](uint16_t* d, const uint8_t* p, const uint16_t* s, const uint8_t* v, uint32_t n) {
                          Rows::Blend(d, p, s, v, n, bias, L);
@@ -85,8 +87,8 @@ struct DepthDraws {
 
     // The write and the copy of each record in one pass, over records an
     // earlier walk has just read (so not fetched ahead again).
-    static void WriteCopy(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
-                          const SpanImageView& depth, uint32_t bias) {
+    VC15_KERNEL_ABI static void WriteCopy(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                                          const SpanImageView& depth, uint32_t bias) {
         Paired<false>(canvas, x, y, image, depth,
                       [bias](uint16_t* d, uint8_t* p, const uint16_t* s, const uint8_t* v, uint32_t n) {
                           Rows::WriteCopy(d, p, s, v, n, bias);

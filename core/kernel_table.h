@@ -51,14 +51,17 @@ struct KernelTable {
     // The depth draws: whole walks with the level's depth row inlined
     // (blit/depth_walks.h), so no record pays an indirect call. The write
     // pass; the depth-tested copy and blend; the write and copy of each
-    // record in one pass.
-    void (*drawDepthWrite)(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& depth, uint32_t bias);
-    void (*drawDepthCopy)(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
-                          const SpanImageView& depth, uint32_t bias);
-    void (*drawDepthBlend)(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
-                           const SpanImageView& depth, uint32_t bias, uint32_t L);
-    void (*drawDepthWriteCopy)(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
-                               const SpanImageView& depth, uint32_t bias);
+    // record in one pass. System V convention inside the 64-bit DLL, as the
+    // row kernels: the Windows one would save ten vector registers a call,
+    // and the compiler cannot lay out that frame around 512-bit spills.
+    void(VC15_KERNEL_ABI* drawDepthWrite)(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& depth,
+                                          uint32_t bias);
+    void(VC15_KERNEL_ABI* drawDepthCopy)(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                                         const SpanImageView& depth, uint32_t bias);
+    void(VC15_KERNEL_ABI* drawDepthBlend)(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
+                                          const SpanImageView& depth, uint32_t bias, uint32_t L);
+    void(VC15_KERNEL_ABI* drawDepthWriteCopy)(const DrawTarget& canvas, int32_t x, int32_t y,
+                                              const SpanImageView& image, const SpanImageView& depth, uint32_t bias);
     // The six exported converters (pixel/convert.h).
     void (*rgb555ToRgb565)(uint16_t* dst, const uint16_t* src, int32_t count);
     void (*rgb565ToRgb555)(uint16_t* dst, const uint16_t* src, int32_t count);

@@ -126,7 +126,7 @@ TEST(Traps, BothPresentingPathsCopyWhatBothHave) {
             if (k.reportedPitch) s.pitch = k.reportedPitch;
             EXPECT_EQ(path ? vcPresent(f.c, &s) : f.c->CopyToSurface(&s), k.result) << k.pitch << " " << path;
             EXPECT_TRUE(s.locks == 1 && s.unlocks == 1 && s.lastSize == sizeof(DDSURFACEDESC2));
-            EXPECT_EQ(s.lastFlags, DWORD{path ? DDLOCK_WAIT | DDLOCK_WRITEONLY : DDLOCK_WAIT});
+            EXPECT_EQ(s.lastFlags, static_cast<DWORD>(path ? DDLOCK_WAIT | DDLOCK_WRITEONLY : DDLOCK_WAIT));
             for (int y = 0; y < k.rows; ++y)
                 for (int b = 0; b < k.pitch; ++b) {
                     const bool copied = y < k.copiedRows && b < 2 * k.copiedCols;
