@@ -13,8 +13,6 @@
 
 namespace vc15 {
 
-namespace {
-
 // True when writing and testing each record in turn gives what the whole
 // write pass followed by the test walk gives. Take one canvas pixel and the
 // records that cover it, in order, with sums t1, t2, ... (sample + bias) over
@@ -55,8 +53,6 @@ bool FusedRecords(const SpanImageView& image, const SpanImageView& depth) {
     }
     return true;
 }
-
-}  // namespace
 
 bool WriteSpansDepth(const DrawTarget& canvas, int32_t x, int32_t y, const DepthArgs& params) {
     if (params.flags & DEPTH_CLEAR) FillPlane(canvas, params.clearValue);

@@ -34,4 +34,10 @@ bool DrawSpansDepth(const DrawTarget& canvas, int32_t x, int32_t y, const SpanIm
 bool DrawSpansDepthAlpha(const DrawTarget& canvas, int32_t x, int32_t y, const SpanImageView& image,
                          const DepthArgs& params, uint32_t level);
 
+// True when the depth image's box, record count and record headers are the
+// colour image's, so that writing and testing each record in turn gives the
+// frame of the whole write pass followed by the test walk (blit_depth.cpp
+// says why); DrawSpansDepth then takes one walk. Reads the headers only.
+bool FusedRecords(const SpanImageView& image, const SpanImageView& depth);
+
 }  // namespace vc15

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "blit/blits.h"
 #include "canvas/draw.h"
 #include "core/kernel_table.h"
 #include "draw_test_support.h"
@@ -178,6 +179,40 @@ std::unique_ptr<vc15test::Sprite> OrderedSprite(std::mt19937& rng, int variant) 
     vc15test::SetSpans(s->color, w, h, static_cast<uint32_t>(recs.size()), cs);
     vc15test::SetSpans(s->depth, depthW, h, static_cast<uint32_t>(depthRecs.size()), ds);
     return s;
+}
+
+// The check that lets a depth draw take one walk accepts every sprite whose
+// depth image has the colour image's box and headers (overlapping and
+// out-of-order records included) and refuses every other, also a record
+// reaching beyond the box; a check that refused too much would only be
+// slower, one that accepted too much would draw another frame.
+TEST(DepthRows, SingleWalkIsTakenExactlyWhenTheHeadersMatch) {
+    std::mt19937 rng(77);
+    int matching = 0;
+    for (int i = 0; i < 600; ++i) {
+        const int variant = i % 5;
+        const auto sprite = OrderedSprite(rng, variant);
+        const auto color = vc15::ReadRecord<vc15::SpanImageView>(&sprite->color);
+        const auto depth = vc15::ReadRecord<vc15::SpanImageView>(&sprite->depth);
+        const bool same = variant < 3 || color.spanCount == 0;  // 3 and 4 change a header or the box
+        matching += same && color.spanCount > 1;
+        EXPECT_EQ(vc15::FusedRecords(color, depth), same) << "sprite " << i << " variant " << variant;
+    }
+    EXPECT_GT(matching, 300);  // most of them long enough to walk a chain
+    vc15test::Sprite beyond;
+    std::vector<uint8_t> cs, ds;
+    vc15test::AppendRecord(cs, 0, 0, std::vector<uint16_t>(4, 1));
+    vc15test::AppendRecord(cs, 5, 1, std::vector<uint16_t>(4, 1));  // columns 5..8 of an 8-wide box
+    vc15test::AppendRecord(ds, 0, 0, std::vector<uint8_t>(4, 1));
+    vc15test::AppendRecord(ds, 5, 1, std::vector<uint8_t>(4, 1));
+    vc15test::SetSpans(beyond.color, 8, 2, 2, cs);
+    vc15test::SetSpans(beyond.depth, 8, 2, 2, ds);
+    EXPECT_FALSE(vc15::FusedRecords(vc15::ReadRecord<vc15::SpanImageView>(&beyond.color),
+                                    vc15::ReadRecord<vc15::SpanImageView>(&beyond.depth)));
+    vc15test::SetSpans(beyond.color, 9, 2, 2, cs);
+    vc15test::SetSpans(beyond.depth, 9, 2, 2, ds);
+    EXPECT_TRUE(vc15::FusedRecords(vc15::ReadRecord<vc15::SpanImageView>(&beyond.color),
+                                   vc15::ReadRecord<vc15::SpanImageView>(&beyond.depth)));
 }
 
 TEST(DepthRows, SingleWalkDrawsMatchTheReferenceModel) {
