@@ -12,12 +12,18 @@
 namespace vc15 {
 inline namespace VC15_LEVEL_NAMESPACE {
 
-// Addresses canvas pixels; rows follow each other at `width` pixels.
-struct PixelTarget {
-    explicit PixelTarget(const DrawTarget& canvas) : pixels(canvas.pixels), pitch(canvas.width) {}
-    uint16_t* At(int64_t row, int64_t col) const { return pixels + static_cast<ptrdiff_t>(row * pitch + col); }
-    uint16_t* pixels;
+// Addresses the elements of a canvas-sized array (the pixels, or the depth
+// plane's bytes); rows follow each other at the canvas's width.
+template <class T>
+struct CanvasRows {
+    CanvasRows(T* first, int32_t width) : base(first), pitch(width) {}
+    T* At(int64_t row, int64_t col) const { return base + static_cast<ptrdiff_t>(row * pitch + col); }
+    T* base;
     int64_t pitch;
+};
+
+struct PixelTarget : CanvasRows<uint16_t> {
+    explicit PixelTarget(const DrawTarget& canvas) : CanvasRows(canvas.pixels, canvas.width) {}
 };
 
 // How a level moves a run of pixels: the baseline's pieces (row_copy.h).

@@ -18,12 +18,8 @@
 namespace vc15 {
 inline namespace VC15_LEVEL_NAMESPACE {
 
-// Depth plane bytes, addressed with the canvas's row pitch.
-struct PlaneTarget {
-    explicit PlaneTarget(const DrawTarget& canvas) : plane(canvas.plane), pitch(canvas.width) {}
-    uint8_t* At(int64_t row, int64_t col) const { return plane + static_cast<ptrdiff_t>(row * pitch + col); }
-    uint8_t* plane;
-    int64_t pitch;
+struct PlaneTarget : CanvasRows<uint8_t> {
+    explicit PlaneTarget(const DrawTarget& canvas) : CanvasRows(canvas.plane, canvas.width) {}
 };
 
 template <class Rows>
